@@ -1,0 +1,12 @@
+// The product's instructions, opened beside the setup window.
+#ifndef NIMBALUNE_INSTRUCTIONS_VIEWER_H
+#define NIMBALUNE_INSTRUCTIONS_VIEWER_H
+
+#include <windows.h>
+
+void ShowInstructionsBesideSetup();
+UINT_PTR OpenInstructions(int language);
+HWND FindWindowOfInstance(UINT_PTR value);
+void OnViewerTimer();
+
+#endif

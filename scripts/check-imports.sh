@@ -1,0 +1,38 @@
+#!/bin/sh
+# Checks a built setup.exe: it imports only from the eight system DLLs the
+# product may use, no function that Windows 95 lacks, and (for the i686
+# build) is a 4.0 executable.
+set -e
+exe=$1
+arch=${2:-i686}
+objdump=$arch-w64-mingw32-objdump
+allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll ole32.dll LZ32.dll VERSION.dll"
+# Functions that appeared after Windows 95 and that compilers or careless
+# code tend to pull in.
+denied="IsDebuggerPresent InitializeCriticalSectionAndSpinCount GetDiskFreeSpaceExA \
+GetFileAttributesExA SetFilePointerEx GetFileSizeEx InterlockedCompareExchange \
+TryEnterCriticalSection GetLongPathNameA GetWindowLongPtrA SetWindowLongPtrA \
+GetModuleHandleExA SetDllDirectoryA"
+
+dump=$($objdump -p "$exe")
+status=0
+dlls=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p')
+for dll in $dlls; do
+    ok=0
+    for a in $allowed; do
+        [ "$(echo "$dll" | tr a-z A-Z)" = "$(echo "$a" | tr a-z A-Z)" ] && ok=1
+    done
+    if [ $ok = 0 ]; then echo "FAIL: imports $dll"; status=1; fi
+done
+for f in $denied; do
+    if echo "$dump" | grep -qw "$f"; then echo "FAIL: imports $f"; status=1; fi
+done
+if [ "$arch" = i686 ]; then
+    subsystem=$(echo "$dump" | awk '/MajorSubsystemVersion/{a=$2} /MinorSubsystemVersion/{b=$2} END{print a"."b}')
+    osversion=$(echo "$dump" | awk '/MajorOSystemVersion/{a=$2} /MinorOSystemVersion/{b=$2} END{print a"."b}')
+    [ "$subsystem" = 4.0 ] || { echo "FAIL: subsystem version $subsystem"; status=1; }
+    [ "$osversion" = 4.0 ] || { echo "FAIL: OS version $osversion"; status=1; }
+fi
+echo "$dlls" | tr '\n' ' '; echo
+[ $status = 0 ] && echo "setup.exe imports: ok"
+exit $status

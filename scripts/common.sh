@@ -1,0 +1,31 @@
+# Shared by the project's scripts: where things are and which Windows
+# architecture this machine can run under Wine.
+
+NL_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+
+# A minimal 32-bit Linux program that only exits with 0. Some kernels run
+# 64-bit code only; there 32-bit Wine cannot start at all.
+nl_can_run_i386() {
+    probe=$(mktemp)
+    echo 'f0VMRgEBAQAAAAAAAAAAAAIAAwABAAAAVIAECDQAAAAAAAAAAAAAADQAIAABAAAAAAAAAAEAAAAAAAAAAIAECACABAhdAAAAXQAAAAUAAAAAEAAAuAEAAAAx282A' \
+        | base64 -d > "$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    result=$?
+    rm -f "$probe"
+    return $result
+}
+
+# The architecture whose build runs under Wine here: the product's own i686
+# where 32-bit code runs, else the same sources built for x86_64.
+nl_test_arch() {
+    if nl_can_run_i386; then echo i686; else echo x86_64; fi
+}
+
+# The Wine loader and server for an architecture.
+nl_wine_loader() {
+    if [ "$1" = i686 ]; then echo /usr/lib/wine/wine; else echo /usr/lib/wine/wine64; fi
+}
+nl_wine_server() {
+    if [ "$1" = i686 ]; then echo /usr/lib/wine/wineserver32; else echo /usr/lib/wine/wineserver64; fi
+}

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Builds and runs every test: the static checks of the product's setup.exe
+# and the unit and end-to-end tests under Wine (own prefix and Xvfb display
+# under build/, stopped again at the end).
+set -e
+. "$(dirname "$0")/common.sh"
+sh "$NL_ROOT/scripts/build.sh"
+TEST_ARCH=$(cat "$NL_ROOT/build/test-arch")
+
+stop_wine() {
+    dir=$NL_ROOT/build/$TEST_ARCH/wine
+    for prefix in "$dir"/*/; do
+        [ -d "$prefix" ] && WINEPREFIX=$prefix "$(nl_wine_server "$TEST_ARCH")" -k 2>/dev/null || true
+    done
+    for info in "$dir"/xvfb-*; do
+        case $info in *.fd) continue ;; esac
+        [ -f "$info" ] && kill "$(sed -n 2p "$info")" 2>/dev/null || true
+    done
+}
+trap stop_wine EXIT
+
+status=0
+if [ "$TEST_ARCH" != i686 ]; then
+    (cd "$NL_ROOT/build/i686" && ctest --output-on-failure) || status=1
+fi
+(cd "$NL_ROOT/build/$TEST_ARCH" && ctest --output-on-failure "$@") || status=1
+exit $status

@@ -1,0 +1,62 @@
+// Helpers shared by the unit and end-to-end tests: locations, files,
+// win.ini and registry access, and text conversion.
+#ifndef NIMBALUNE_TEST_SUPPORT_H
+#define NIMBALUNE_TEST_SUPPORT_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace nltest {
+
+// The build and source trees as Windows paths (set by scripts/wine-run.sh).
+std::string BuildDir();
+std::string SourceDir();
+std::string JoinPath(const std::string &directory, const std::string &name);
+
+// A fresh, empty directory under the build tree, removed with everything in
+// it when the object goes.
+class TempDir {
+public:
+    explicit TempDir(const std::string &tag = "tmp");
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &path() const { return path_; }
+    std::string operator/(const std::string &name) const { return JoinPath(path_, name); }
+
+private:
+    std::string path_;
+};
+
+bool FileExists(const std::string &path);
+bool DirectoryExists(const std::string &path);
+bool ReadFileBytes(const std::string &path, std::string &bytes);
+std::string ReadFileText(const std::string &path);
+bool WriteFileBytes(const std::string &path, const std::string &bytes);
+bool MakeDirectories(const std::string &path);
+// Removes a directory tree, clearing read-only attributes on the way.
+void RemoveTree(const std::string &path);
+std::string CurrentDirectory();
+
+// win.ini and other profile files.
+std::string GetProfile(const char *section, const char *key);
+void SetProfile(const char *section, const char *key, const char *value);
+void DeleteProfileSection(const char *section);
+
+// Registry values as strings; returns false when absent.
+bool ReadRegistryString(HKEY root, const std::string &key, const std::string &value, std::string &data);
+bool WriteRegistryString(HKEY root, const std::string &key, const std::string &value, const std::string &data);
+void DeleteRegistryTree(HKEY root, const std::string &key);
+void DeleteRegistryValue(HKEY root, const std::string &key, const std::string &value);
+
+// Text conversion between the UTF-8 of test sources and Windows-1252.
+std::string Cp1252(const std::string &utf8);
+std::string Utf8(const std::string &cp1252);
+
+// The directory of the running test program.
+std::string ProgramDirectory();
+
+} // namespace nltest
+
+#endif

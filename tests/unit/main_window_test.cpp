@@ -1,0 +1,84 @@
+// The main window's procedure and the shared state, in-process.
+#include "setup/main_window.h"
+#include "setup/setup_context.h"
+#include "setup/log_pane.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+HWND CreateTestWindow(const char *className)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = WndProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, className, "test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+                           nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+TEST(SetupState, StartsWithTheDocumentedValues)
+{
+    ResetSetupContext();
+    EXPECT_STREQ(setupContext.installDir, "f:\\NimbaLun");
+    EXPECT_EQ(setupContext.selectedDrive, 'C');
+    EXPECT_EQ(setupContext.language, 0);
+    EXPECT_EQ(setupContext.installDone, 0);
+    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+}
+
+TEST(SetupState, WindowsVersionPutsTheMajorNumberInTheHighByte)
+{
+    ResetSetupContext();
+    InitSetupState();
+    DWORD version = GetVersion();
+    EXPECT_EQ(setupContext.windowsVersion >> 8, (int)(version & 0xFF));
+    EXPECT_EQ(setupContext.windowsVersion & 0xFF, (int)((version >> 8) & 0xFF));
+    DeleteObject(setupContext.backgroundBrush);
+}
+
+TEST(MainWindowProcedure, DestroyOfAnotherWindowDoesNotEndTheProcess)
+{
+    ResetSetupContext();
+    HWND main = CreateTestWindow("MainWindowTestA");
+    HWND other = CreateTestWindow("MainWindowTestB");
+    setupContext.mainWindow = main;
+    // Reaching the next line at all shows the process went on.
+    DestroyWindow(other);
+    EXPECT_FALSE(IsWindow(other));
+    setupContext.mainWindow = nullptr;
+    DestroyWindow(main);
+}
+
+TEST(MainWindowProcedure, OnlyTheTwoSetupBranchesAreHandledThere)
+{
+    ResetSetupContext();
+    EXPECT_EQ(HandleSetupMessage(nullptr, WM_COMMAND, StartButtonId, 0), MessageHandled);
+    EXPECT_EQ(HandleSetupMessage(nullptr, WM_TIMER, ViewerTimerId, 0), MessageHandled);
+    EXPECT_EQ(HandleSetupMessage(nullptr, WM_COMMAND, StartButtonId + 1, 0), 0u);
+    EXPECT_EQ(HandleSetupMessage(nullptr, WM_COMMAND, MAKEWPARAM(StartButtonId, 1), 0), 0u);
+    EXPECT_EQ(HandleSetupMessage(nullptr, WM_TIMER, 1, 0), 0u);
+    EXPECT_EQ(HandleSetupMessage(nullptr, WM_PAINT, 0, 0), 0u);
+}
+
+TEST(MainWindowProcedure, CleanUpTwiceDoesNothingTheSecondTime)
+{
+    ResetSetupContext();
+    HWND main = CreateTestWindow("MainWindowTestC");
+    setupContext.mainWindow = main;
+    setupContext.viewerTimerId = SetTimer(main, ViewerTimerId, 330, nullptr);
+    ASSERT_NE(setupContext.viewerTimerId, 0u);
+    CleanUpSetup();
+    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    // The timer is really gone: no WM_TIMER arrives.
+    Sleep(400);
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, main, WM_TIMER, WM_TIMER, PM_REMOVE));
+    CleanUpSetup();
+    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    setupContext.mainWindow = nullptr;
+    DestroyWindow(main);
+}
+
+} // namespace
