@@ -1,0 +1,7 @@
+// The whole installation, run once the start button is pressed.
+#ifndef NIMBALUNE_INSTALL_SEQUENCE_H
+#define NIMBALUNE_INSTALL_SEQUENCE_H
+
+void RunInstallSequence();
+
+#endif

@@ -1,0 +1,45 @@
+// Every text the setup shows or writes for the user, in French and English.
+#ifndef NIMBALUNE_MESSAGE_CATALOGUE_H
+#define NIMBALUNE_MESSAGE_CATALOGUE_H
+
+enum MessageId {
+    ControlPanelLinkName = 1,
+    InternalError2 = 3,
+    InternalError3 = 4,
+    AlreadyInstalledPrefix = 5,
+    AlreadyInstalledSuffix = 6,
+    DriveLineFormat = 7,
+    InstallDirFormat = 9,
+    CopyKernelHeading = 11,
+    CopyEnglishHeading = 12,
+    CopyFrenchHeading = 13,
+    CopyPicturesHeading = 14,
+    OldWindowsWarning = 15,
+    DoneNotice = 17,
+    GroupFileText = 19,
+    LowColourWarning = 20,
+    PaletteColourWarning = 21,
+    NewerVersionWarning = 22,
+    NeedFreeSpaceFormat = 23,
+    StartInstallButton = 24,
+    StartProgramLinkName = 25,
+    UninstallLinkName = 27,
+    InstructionsLinkName = 29,
+    ReadmeProgramName = 30,
+    SetupCaption = 32,
+    MessageCount = 34
+};
+
+void InitMessageCatalogue();
+void ChooseLanguage();
+// The entry's text in the current language; "" for an unset or unknown id.
+const char *MessageText(int id);
+
+// The bilingual language questions, one per proposed language.
+extern const char LanguageQuestionFrench[];
+extern const char LanguageQuestionEnglish[];
+
+// Clears the initialisation flag so that tests can start afresh.
+void ResetMessageCatalogue();
+
+#endif
