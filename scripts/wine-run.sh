@@ -5,7 +5,8 @@
 # usage: wine-run.sh --build DIR [--arch ARCH] PROGRAM [ARGUMENTS...]
 # environment:
 #   NL_SCREEN   Xvfb screen as WIDTHxHEIGHTxDEPTH (default 1024x768x24)
-#   NL_FIXTURE  name of a script in tests/fixtures run first (drives, ...)
+#   NL_FIXTURE  name of a script in tests/fixtures sourced first (drives, ...);
+#               it sees WINEPREFIX, WINELOADER, WINESERVER, BUILD and NL_ROOT
 #   NL_PREFIX   name of the prefix under DIR/wine (default "prefix")
 set -e
 . "$(dirname "$0")/common.sh"
@@ -77,6 +78,8 @@ export NL_BUILD_DIR="Z:$(echo "$BUILD" | tr / '\\')"
 export NL_SOURCE_DIR="Z:$(echo "$NL_ROOT" | tr / '\\')"
 export NL_SCREEN="$SCREEN"
 
+# A fixture prepares the prefix (drives, registry, files) before the
+# program runs; if it defines fixture_cleanup, that runs afterwards.
 if [ -n "$NL_FIXTURE" ]; then
     . "$NL_ROOT/tests/fixtures/$NL_FIXTURE.sh"
 fi
@@ -85,4 +88,10 @@ flock -u 9
 exec 9>&-
 program=$1
 shift
+if command -v fixture_cleanup >/dev/null 2>&1; then
+    status=0
+    "$WINELOADER" "$program" "$@" || status=$?
+    fixture_cleanup
+    exit $status
+fi
 exec "$WINELOADER" "$program" "$@"
