@@ -157,6 +157,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
 
     int failures = 0;
     LONGLONG doneBytes = 0;
+    int shownPercent = 0;
     LZStart();
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(searchPattern, &entry);
@@ -183,7 +184,8 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
                     fileBytes = size;
                     lstrcpynA(progressText + headingLength, entry.cFileName,
                               ProgressTextSize - headingLength);
-                    ReportProgress(Percent(doneBytes, totalBytes), setupContext.mainWindow, NULL, progressText);
+                    shownPercent = Percent(doneBytes, totalBytes);
+                    ReportProgress(shownPercent, setupContext.mainWindow, NULL, progressText);
                 }
             }
 
@@ -191,9 +193,15 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
                 ++failures;
             LZClose(source);
 
+            // The window already shows the same text, so an unchanged
+            // percentage would repaint the very same picture.
             if (withProgress) {
                 doneBytes += fileBytes;
-                ReportProgress(Percent(doneBytes, totalBytes), setupContext.mainWindow, NULL, progressText);
+                int percent = Percent(doneBytes, totalBytes);
+                if (percent != shownPercent) {
+                    shownPercent = percent;
+                    ReportProgress(percent, setupContext.mainWindow, NULL, progressText);
+                }
             }
         } while (FindNextFileA(search, &entry));
         FindClose(search);

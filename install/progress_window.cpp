@@ -127,8 +127,10 @@ void ReportProgress(int percent, HWND owner, const char *title, const char *text
             return;
     }
 
-    // The main window stays maximised behind the progress window.
-    ShowWindow(setupContext.mainWindow, SW_SHOWMAXIMIZED);
+    // The main window stays maximised behind the progress window. Asking
+    // again once it is costs a full window-position change on every report.
+    if (!IsZoomed(setupContext.mainWindow) || !IsWindowVisible(setupContext.mainWindow))
+        ShowWindow(setupContext.mainWindow, SW_SHOWMAXIMIZED);
     InvalidateRect(progressWindow, NULL, TRUE);
     SendMessageA(progressWindow, WM_PAINT, 0, 0);
 
