@@ -1,7 +1,215 @@
-// The file copier. Filled in by the installation engine capability.
+// The file copier: every file matching a pattern goes into one directory,
+// expanded by the system's LZ functions when it is stored compressed, with
+// an optional progress window that counts stored bytes.
 #include "file_copier.h"
+#include "progress_window.h"
+#include "setup/setup_context.h"
 
-int CopyFiles(const char *, const char *, int, const char *)
+#include <lzexpand.h>
+
+namespace {
+
+const int TitleSize = 64;
+const int FullPercent = 100;
+const DWORD NoSize = 0xFFFFFFFF;    // GetFileSize's error value
+
+char searchPattern[CopyPathSize];
+char sourcePath[CopyPathSize];
+char destinationPath[CopyPathSize];
+
+// Where the file name goes in each path.
+int sourceNameStart;
+int destinationNameStart;
+
+int IsDirectory(const WIN32_FIND_DATAA &entry)
 {
-    return 0;
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Puts a name behind the first `start` characters of a path buffer; 0 when
+// the whole would not fit.
+int PutName(char *path, int start, const char *name)
+{
+    if (start + lstrlenA(name) >= CopyPathSize)
+        return 0;
+    lstrcpyA(path + start, name);
+    return 1;
+}
+
+// The stored size of sourcePath, NoSize when it cannot be read.
+DWORD StoredSize()
+{
+    OFSTRUCT openInfo;
+    HFILE file = OpenFile(sourcePath, &openInfo, OF_READ);
+    if (file == HFILE_ERROR)
+        return NoSize;
+    DWORD size = GetFileSize((HANDLE)(INT_PTR)file, NULL);
+    _lclose(file);
+    return size;
+}
+
+// Sum of the stored sizes of every matching file.
+LONGLONG TotalStoredBytes()
+{
+    LONGLONG total = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(searchPattern, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (IsDirectory(entry) || !PutName(sourcePath, sourceNameStart, entry.cFileName))
+            continue;
+        DWORD size = StoredSize();
+        if (size != NoSize)
+            total += size;
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return total;
+}
+
+int Percent(LONGLONG done, LONGLONG total)
+{
+    return (int)((double)done * FullPercent / (double)total);
+}
+
+// Expands or copies sourcePath into destinationPath; 1 when the whole file
+// arrived. A copy that fails part-way is deleted rather than left truncated.
+int ExpandOneFile(INT source)
+{
+    // OpenFile rather than LZOpenFileA, which gives the same handle when
+    // creating but, when the name cannot be created, quietly creates the
+    // compressed form of the name ("NAME.EX_") instead.
+    OFSTRUCT openInfo;
+    HFILE destination = OpenFile(destinationPath, &openInfo, OF_CREATE);
+    if (destination == HFILE_ERROR)
+        return 0;
+    LONG copied = CopyLZFile(source, destination);
+    // The expanded length, as the compressed file's header gives it, shows
+    // a damaged file whose data ends early: CopyLZFile stops there silently.
+    // Asked only after the copy: Wine's CopyLZFile copies nothing after a seek.
+    LONG expected = LZSeek(source, 0, FILE_END);
+    // Wine's expander runs on past that length when the compressor padded
+    // the data (mscompress does so for an empty file): the header is right.
+    if (expected >= 0 && copied > expected) {
+        HANDLE file = (HANDLE)(INT_PTR)destination;
+        if (SetFilePointer(file, expected, NULL, FILE_BEGIN) == (DWORD)expected && SetEndOfFile(file))
+            copied = expected;
+    }
+    LZClose(destination);
+    if (copied < 0 || copied != expected) {
+        DeleteFileA(destinationPath);
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading)
+{
+    char progressText[ProgressTextSize];
+    for (int i = 0; i < ProgressTextSize; ++i)
+        progressText[i] = 0;
+    int headingLength = 0;
+    if (heading) {
+        headingLength = lstrlenA(heading);
+        if (headingLength > HeadingLimit)
+            headingLength = HeadingLimit;
+        lstrcpynA(progressText, heading, headingLength + 1);
+    }
+
+    // Nothing can be searched for a pattern that does not fit.
+    if (lstrlenA(sourcePattern) >= CopyPathSize)
+        return 1;
+    lstrcpyA(searchPattern, sourcePattern);
+    lstrcpyA(sourcePath, sourcePattern);
+    sourceNameStart = 0;
+    for (int i = lstrlenA(sourcePath) - 1; i >= 0; --i) {
+        if (sourcePath[i] == '\\') {
+            sourceNameStart = i + 1;
+            break;
+        }
+    }
+
+    // A directory too long for the path buffer leaves no room for any name,
+    // so each file fails to fit below and is counted.
+    destinationNameStart = lstrlenA(destinationDirectory) + 1;
+    if (destinationNameStart < CopyPathSize) {
+        lstrcpyA(destinationPath, destinationDirectory);
+        lstrcatA(destinationPath, "\\");
+    } else {
+        destinationNameStart = CopyPathSize;
+        destinationPath[0] = 0;
+    }
+
+    LONGLONG totalBytes = 0;
+    if (withProgress) {
+        char title[TitleSize];
+        title[0] = 0;
+        GetWindowTextA(setupContext.mainWindow, title, TitleSize);
+        ReportProgress(0, setupContext.mainWindow, title, progressText);
+        totalBytes = TotalStoredBytes();
+        if (totalBytes == 0) {
+            ReportProgress(FullPercent, setupContext.mainWindow, NULL, NULL);
+            return 0;
+        }
+    }
+
+    int failures = 0;
+    LONGLONG doneBytes = 0;
+    LZStart();
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(searchPattern, &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (IsDirectory(entry))
+                continue;
+            if (!PutName(sourcePath, sourceNameStart, entry.cFileName)
+                || !PutName(destinationPath, destinationNameStart, entry.cFileName)) {
+                ++failures;
+                continue;
+            }
+            OFSTRUCT openInfo;
+            INT source = LZOpenFileA(sourcePath, &openInfo, OF_READ);
+            if (source < 0) {
+                ++failures;
+                continue;
+            }
+
+            DWORD fileBytes = 0;
+            if (withProgress) {
+                DWORD size = StoredSize();
+                if (size != NoSize) {
+                    fileBytes = size;
+                    lstrcpynA(progressText + headingLength, entry.cFileName,
+                              ProgressTextSize - headingLength);
+                    ReportProgress(Percent(doneBytes, totalBytes), setupContext.mainWindow, NULL, progressText);
+                }
+            }
+
+            if (!ExpandOneFile(source))
+                ++failures;
+            LZClose(source);
+
+            if (withProgress) {
+                doneBytes += fileBytes;
+                ReportProgress(Percent(doneBytes, totalBytes), setupContext.mainWindow, NULL, progressText);
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    LZDone();
+
+    if (withProgress)
+        ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");
+    return failures;
+}
+
+CopierPaths GetCopierPaths()
+{
+    CopierPaths paths;
+    paths.searchPattern = searchPattern;
+    paths.sourcePath = sourcePath;
+    paths.destinationPath = destinationPath;
+    return paths;
 }

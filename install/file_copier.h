@@ -3,7 +3,22 @@
 #ifndef NIMBALUNE_FILE_COPIER_H
 #define NIMBALUNE_FILE_COPIER_H
 
+enum {
+    CopyPathSize = 512,         // the pattern and the two paths of a copy
+    ProgressTextSize = 300,     // heading and file name in the progress window
+    HeadingLimit = 43           // characters of a heading that are shown
+};
+
 // Returns the number of files that could not be copied (0: all copied).
+// A pattern too long to be searched counts as one.
 int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading);
+
+// Read access for the tests: the pattern and the paths of the latest file.
+struct CopierPaths {
+    const char *searchPattern;
+    const char *sourcePath;
+    const char *destinationPath;
+};
+CopierPaths GetCopierPaths();
 
 #endif

@@ -27,6 +27,11 @@ done
 for f in $denied; do
     if echo "$dump" | grep -qw "$f"; then echo "FAIL: imports $f"; status=1; fi
 done
+# Windows 95's KERNEL32 has no LZ functions: they must come from LZ32.
+lz_from_kernel=$(echo "$dump" | awk '
+    /DLL Name:/ { dll = toupper($3) }
+    dll == "KERNEL32.DLL" && ($3 ~ /^LZ/ || $3 ~ /^(CopyLZFile|GetExpandedNameA)$/) { print $3 }')
+for f in $lz_from_kernel; do echo "FAIL: imports $f from KERNEL32"; status=1; done
 if [ "$arch" = i686 ]; then
     subsystem=$(echo "$dump" | awk '/MajorSubsystemVersion/{a=$2} /MinorSubsystemVersion/{b=$2} END{print a"."b}')
     osversion=$(echo "$dump" | awk '/MajorOSystemVersion/{a=$2} /MinorOSystemVersion/{b=$2} END{print a"."b}')
