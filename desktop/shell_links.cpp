@@ -1,0 +1,220 @@
+// The product's place in the Windows 95/98 shell: the uninstall entry, the
+// Programs-menu folder with its shortcuts, the Start Menu, Desktop and
+// start-up shortcuts. Every step is best effort: a failure skips that step
+// silently and the next one still runs.
+#include "shell_links.h"
+#include "registry.h"
+#include "path_text.h"
+#include "install/directory_tree.h"
+#include "setup/message_catalogue.h"
+#include "setup/setup_context.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace {
+
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
+const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char ProductName[] = "Nimbalune";
+const char ExplorerCommand[] = "explorer.exe ";
+
+// The shell's link object and the two interfaces used on it, defined here
+// so that setup.exe needs no GUID library.
+const GUID ShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const GUID ShellLinkInterface = {0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const GUID PersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+enum {
+    LongFolderSize = 1024,      // Programs and StartUp values, the Explorer command
+    ShortFolderSize = 260,      // Start Menu and Desktop values
+    ShellPathSize = MAX_PATH,   // shortcut files and their targets
+    UninstallStringSize = 256,
+    ExplorerCommandLength = sizeof ExplorerCommand - 1
+};
+
+// The four shortcuts of the product's Programs-menu folder, in the order
+// they are made. A target of 0 takes the program's name from the catalogue.
+struct ProgramLink {
+    int linkName;
+    const char *target;
+    int catalogueTarget;
+};
+
+const ProgramLink ProgramLinks[] = {
+    {StartProgramLinkName, "\\NimbaLun.exe", 0},
+    {ControlPanelLinkName, "\\Configur.exe", 0},
+    {InstructionsLinkName, 0, ReadmeProgramName},
+    {UninstallLinkName, "\\Uninstal.exe", 0},
+};
+
+// Reads one "Shell Folders" value as text. The value's type is not
+// examined, so a value that fills the buffer without a terminating zero
+// counts as unreadable rather than being used unterminated.
+int ReadShellFolder(const char *valueName, char *folder, DWORD capacity)
+{
+    DWORD size = capacity;
+
+    if (!RegistryReadValue(HKEY_CURRENT_USER, ShellFoldersKey, valueName, folder, &size))
+        return 0;
+    if (size == 0 || folder[size - 1] != '\0') {
+        if (size >= capacity)
+            return 0;
+        folder[size] = '\0';
+    }
+    return 1;
+}
+
+// One shortcut: folder + link name, starting installDir + program name in
+// installDir. Skipped when either path would not fit.
+void MakeShortcut(const char *folder, const char *linkName, const char *programName)
+{
+    char linkPath[ShellPathSize];
+    char targetPath[ShellPathSize];
+
+    if (!ComposePath(linkPath, sizeof linkPath, folder, linkName))
+        return;
+    if (!ComposePath(targetPath, sizeof targetPath, setupContext.installDir, programName))
+        return;
+    CreateShellLink(targetPath, "", linkPath, setupContext.installDir, SW_SHOWNORMAL);
+}
+
+// Tells the shell that a folder's contents changed; returns once the
+// shell has taken the notification.
+void NotifyFolderChanged(const char *folder)
+{
+    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA | SHCNF_FLUSH, folder, NULL);
+}
+
+void RegisterUninstallEntry()
+{
+    char uninstallString[UninstallStringSize];
+
+    if (!RegistryCreateKey(HKEY_LOCAL_MACHINE, UninstallKey))
+        return;
+    RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName", REG_SZ, ProductName, sizeof ProductName);
+    if (ComposePath(uninstallString, sizeof uninstallString, setupContext.installDir, "\\Uninstal.exe"))
+        RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", REG_SZ, uninstallString,
+                           lstrlenA(uninstallString) + 1);
+}
+
+// The earlier version kept its shortcuts in a folder spelled with a space.
+void RemoveEarlierProgramsFolder()
+{
+    char folder[LongFolderSize];
+
+    if (ReadShellFolder("Programs", folder, sizeof folder) && AppendPath(folder, sizeof folder, "\\Nimba Lune"))
+        RemoveDirectoryTree(folder);
+}
+
+// The product's Programs-menu folder, its four shortcuts and an Explorer
+// window that shows it. The folder is read straight behind the command's
+// "explorer.exe " so that the whole buffer is the command to run.
+void CreateProductFolder()
+{
+    char command[LongFolderSize];
+    char *folder = command + ExplorerCommandLength;
+    const int folderCapacity = LongFolderSize - ExplorerCommandLength;
+    unsigned int i;
+
+    lstrcpyA(command, ExplorerCommand);
+    if (!ReadShellFolder("Programs", folder, folderCapacity))
+        return;
+    if (!AppendPath(folder, folderCapacity, "\\Nimbalune"))
+        return;
+    CreateDirectoryA(folder, NULL);
+    for (i = 0; i < sizeof ProgramLinks / sizeof ProgramLinks[0]; i++) {
+        const ProgramLink *link = &ProgramLinks[i];
+        const char *target = link->target ? link->target : MessageText(link->catalogueTarget);
+        MakeShortcut(folder, MessageText(link->linkName), target);
+    }
+    NotifyFolderChanged(folder);
+    StartProcess(command);
+}
+
+// The control-panel shortcut directly in the Start Menu or on the Desktop.
+void AddControlPanelShortcut(const char *valueName)
+{
+    char folder[ShortFolderSize];
+
+    if (!ReadShellFolder(valueName, folder, sizeof folder))
+        return;
+    MakeShortcut(folder, MessageText(ControlPanelLinkName), "\\Configur.exe");
+    NotifyFolderChanged(folder);
+}
+
+// The earlier version started from a copy of its program in StartUp.
+void ReplaceStartUpEntry()
+{
+    char folder[LongFolderSize];
+    char earlierEntry[LongFolderSize];
+
+    if (!ReadShellFolder("StartUp", folder, sizeof folder))
+        return;
+    if (ComposePath(earlierEntry, sizeof earlierEntry, folder, "\\Nimba Lune.exe"))
+        DeleteFileA(earlierEntry);
+    MakeShortcut(folder, "\\Nimbalune.lnk", "\\Nimbalun.exe");
+    NotifyFolderChanged(folder);
+}
+
+} // namespace
+
+void InstallDesktopIntegration()
+{
+    RegisterUninstallEntry();
+    RemoveEarlierProgramsFolder();
+    CreateProductFolder();
+    AddControlPanelShortcut("Start Menu");
+    AddControlPanelShortcut("Desktop");
+    ReplaceStartUpEntry();
+}
+
+// Writes one shortcut file through the shell's link object. COM is entered
+// and left again around every shortcut.
+void CreateShellLink(const char *targetPath, const char *arguments, const char *linkPath,
+                     const char *workingDirectory, int showCommand)
+{
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR wideLinkPath[ShellPathSize];
+    int comEntered = SUCCEEDED(CoInitialize(NULL));
+
+    if (SUCCEEDED(CoCreateInstance(ShellLinkClass, NULL, CLSCTX_INPROC_SERVER, ShellLinkInterface,
+                                   (void **)&link))) {
+        if (SUCCEEDED(link->QueryInterface(PersistFileInterface, (void **)&file))) {
+            if (SUCCEEDED(link->SetPath(targetPath)) && SUCCEEDED(link->SetArguments(arguments))
+                && SUCCEEDED(link->SetWorkingDirectory(workingDirectory))
+                && SUCCEEDED(link->SetShowCmd(showCommand))
+                && MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wideLinkPath, ShellPathSize)) {
+                file->Save(wideLinkPath, TRUE);
+                file->SaveCompleted(wideLinkPath);
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    if (comEntered)
+        CoUninitialize();
+}
+
+// Starts a command line with a shown window and does not wait for it.
+int StartProcess(const char *commandLine)
+{
+    char command[LongFolderSize];
+    STARTUPINFOA startup = {};
+    PROCESS_INFORMATION process;
+
+    // CreateProcessA wants a writable command line.
+    if (lstrlenA(commandLine) >= (int)sizeof command)
+        return 0;
+    lstrcpyA(command, commandLine);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, NORMAL_PRIORITY_CLASS, NULL, NULL, &startup,
+                        &process))
+        return 0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 1;
+}

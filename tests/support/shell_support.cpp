@@ -1,0 +1,258 @@
+#include "support/shell_support.h"
+#include "support/test_support.h"
+
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+namespace nltest {
+
+const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+const char UserShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+namespace {
+
+void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
+                      const std::string &data)
+{
+    HKEY handle;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(handle, value.c_str(), 0, type, (const BYTE *)data.data(), (DWORD)data.size());
+    RegCloseKey(handle);
+}
+
+} // namespace
+
+ShellFoldersOverride::~ShellFoldersOverride()
+{
+    for (auto entry = saved_.rbegin(); entry != saved_.rend(); ++entry) {
+        if (entry->present)
+            WriteRegistryRaw(HKEY_CURRENT_USER, entry->key, entry->value, entry->type, entry->data);
+        else
+            DeleteRegistryValue(HKEY_CURRENT_USER, entry->key, entry->value);
+    }
+}
+
+void ShellFoldersOverride::Remember(const std::string &key, const std::string &value)
+{
+    for (const Saved &entry : saved_)
+        if (entry.key == key && lstrcmpiA(entry.value.c_str(), value.c_str()) == 0)
+            return;
+    Saved entry = {key, value, false, 0, ""};
+    entry.present = ReadRegistryRaw(HKEY_CURRENT_USER, key, value, entry.type, entry.data);
+    saved_.push_back(entry);
+}
+
+void ShellFoldersOverride::Set(const std::string &value, const std::string &folder)
+{
+    std::string data(folder.c_str(), folder.size() + 1);
+    Remember(UserShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, UserShellFoldersKey, value, REG_EXPAND_SZ, data);
+    Remember(ShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, REG_SZ, data);
+}
+
+void ShellFoldersOverride::Remove(const std::string &value)
+{
+    Remember(ShellFoldersKey, value);
+    DeleteRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+}
+
+void ShellFoldersOverride::SetRaw(const std::string &value, DWORD type, const std::string &data)
+{
+    Remember(ShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, type, data);
+}
+
+FileBackup::FileBackup(const std::string &path) : path_(path)
+{
+    existed_ = FileExists(path) && ReadFileBytes(path, bytes_);
+}
+
+FileBackup::~FileBackup()
+{
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (existed_)
+        WriteFileBytes(path_, bytes_);
+    else
+        DeleteFileA(path_.c_str());
+}
+
+RegistryKeyBackup::RegistryKeyBackup(HKEY root, const std::string &key) : root_(root), key_(key)
+{
+    HKEY handle;
+    existed_ = RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) == ERROR_SUCCESS;
+    if (!existed_)
+        return;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        if (RegEnumValueA(handle, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::string data;
+        ReadRegistryString(root, key, name, data);
+        values_.push_back({name, data});
+    }
+    RegCloseKey(handle);
+}
+
+RegistryKeyBackup::~RegistryKeyBackup()
+{
+    DeleteRegistryTree(root_, key_);
+    if (!existed_)
+        return;
+    WriteRegistryString(root_, key_, "", "");
+    DeleteRegistryValue(root_, key_, "");
+    for (const auto &value : values_)
+        WriteRegistryString(root_, key_, value.first, value.second);
+}
+
+bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
+                     std::string &data)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    char buffer[4096];
+    DWORD size = sizeof buffer;
+    LONG status = RegQueryValueExA(handle, value.c_str(), nullptr, &type, (BYTE *)buffer, &size);
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS)
+        return false;
+    data.assign(buffer, size);
+    return true;
+}
+
+bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
+{
+    bool ok = false;
+    HRESULT init = CoInitialize(nullptr);
+    IShellLinkA *link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void **)&link))) {
+        IPersistFile *file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
+            WCHAR wide[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+            if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+                char text[MAX_PATH * 2] = {};
+                link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
+                info.path = text;
+                text[0] = 0;
+                link->GetArguments(text, sizeof text);
+                info.arguments = text;
+                text[0] = 0;
+                link->GetWorkingDirectory(text, sizeof text);
+                info.workingDirectory = text;
+                link->GetShowCmd(&info.showCommand);
+                ok = true;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(init))
+        CoUninitialize();
+    return ok;
+}
+
+std::set<DWORD> ProcessIds(const std::string &exeName)
+{
+    std::set<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0)
+            ids.insert(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
+{
+    WindowSearch *search = (WindowSearch *)context;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId)
+        search->windows.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsOf(DWORD processId)
+{
+    WindowSearch search = {processId, {}};
+    EnumWindows(CollectWindow, (LPARAM)&search);
+    return search.windows;
+}
+
+} // namespace
+
+std::vector<std::string> WindowTitles(DWORD processId)
+{
+    std::vector<std::string> titles;
+    for (HWND window : WindowsOf(processId)) {
+        if (!IsWindowVisible(window))
+            continue;
+        char title[512] = {};
+        GetWindowTextA(window, title, sizeof title);
+        titles.push_back(title);
+    }
+    return titles;
+}
+
+bool WaitFor(const std::function<bool()> &condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(50);
+    }
+}
+
+void EndProcess(DWORD processId)
+{
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process)
+        return;
+    // A program still starting has no window to close yet.
+    std::vector<HWND> windows = WindowsOf(processId);
+    for (HWND window : windows)
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    if (windows.empty() || WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+}
+
+std::set<std::string> DirectoryEntries(const std::string &directory)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(JoinPath(directory, "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..")
+            names.insert(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+} // namespace nltest

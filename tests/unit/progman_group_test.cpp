@@ -1,0 +1,279 @@
+// The Program Manager group: the distribution's template as the build
+// writes it, its copy in the Windows directory patched for the chosen
+// drive, and its entry in progman.ini. Both files of the Windows directory
+// are put back as they were.
+#include "desktop/progman_group.h"
+#include "setup/message_catalogue.h"
+#include "setup/setup_context.h"
+#include "support/shell_support.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace nltest;
+
+namespace {
+
+const size_t DriveLetterOffsets[] = {140, 165, 2416, 2441, 4719, 4744, 6973, 6992, 7011};
+const size_t GroupTextOffset = 4678;
+
+unsigned Word(const std::string &bytes, size_t offset)
+{
+    return (unsigned char)bytes[offset] | (unsigned char)bytes[offset + 1] << 8;
+}
+
+// The 16-bit sum of all whole words; a last odd byte takes no part.
+unsigned WordSum(const std::string &bytes)
+{
+    unsigned sum = 0;
+    for (size_t offset = 0; offset + 1 < bytes.size(); offset += 2)
+        sum += Word(bytes, offset);
+    return sum & 0xFFFF;
+}
+
+std::string TextAt(const std::string &bytes, size_t offset)
+{
+    return std::string(bytes.c_str() + offset);
+}
+
+std::string GroupTemplate()
+{
+    std::string bytes;
+    ReadFileBytes(JoinPath(BuildDir(), "nimbalun.grp"), bytes);
+    return bytes;
+}
+
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH] = {};
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+TEST(GroupTemplate, IsAWindows31GroupFileWithThePathsAtThePatchedOffsets)
+{
+    std::string bytes = GroupTemplate();
+    ASSERT_GT(bytes.size(), 7011u);
+    EXPECT_EQ(bytes.substr(0, 4), "PMCC");
+    EXPECT_EQ(WordSum(bytes), 0u);
+    for (size_t offset : DriveLetterOffsets)
+        EXPECT_EQ(bytes.substr(offset, 3), "C:\\") << offset;
+    EXPECT_EQ(bytes[GroupTextOffset], '\0');
+
+    // Header: title, item table; each item's command line and icon path.
+    EXPECT_EQ(TextAt(bytes, Word(bytes, 22)), "Nimbalune");
+    unsigned slots = Word(bytes, 32);
+    const size_t commands[] = {140, 2416, 4719};
+    const char *programs[] = {"NimbaLun.exe", "Configur.exe", "Uninstal.exe"};
+    for (unsigned slot = 0; slot < slots; ++slot) {
+        unsigned item = Word(bytes, 34 + 2 * slot);
+        if (slot >= 3) {
+            EXPECT_EQ(item, 0u);
+            continue;
+        }
+        SCOPED_TRACE(slot);
+        EXPECT_EQ(Word(bytes, item + 20), commands[slot]);      // pCommand
+        EXPECT_EQ(Word(bytes, item + 22), commands[slot] + 25); // pIconPath
+        EXPECT_EQ(TextAt(bytes, commands[slot]), std::string("C:\\NimbaLun\\") + programs[slot]);
+        EXPECT_FALSE(TextAt(bytes, Word(bytes, item + 18)).empty()); // pName
+        unsigned xorOffset = Word(bytes, item + 16), xorSize = Word(bytes, item + 10);
+        EXPECT_LE(xorOffset + xorSize, Word(bytes, 6));
+    }
+
+    // Tag data after the group: the start mark, one working directory per
+    // item, the end mark.
+    size_t tag = Word(bytes, 6);
+    EXPECT_EQ(Word(bytes, tag), 0x8000u);
+    EXPECT_EQ(bytes.substr(tag + 6, 4), "PMCC");
+    tag += Word(bytes, tag + 4);
+    const size_t directories[] = {6973, 6992, 7011};
+    for (unsigned item = 0; item < 3; ++item) {
+        EXPECT_EQ(Word(bytes, tag), 0x8101u);
+        EXPECT_EQ(Word(bytes, tag + 2), item);
+        EXPECT_EQ(tag + 6, directories[item]);
+        EXPECT_EQ(TextAt(bytes, tag + 6), "C:\\NimbaLun");
+        tag += Word(bytes, tag + 4);
+    }
+    EXPECT_EQ(Word(bytes, tag), 0xFFFFu);
+    EXPECT_EQ(tag + 6, bytes.size());
+}
+
+class ProgmanGroupTest : public ::testing::Test {
+protected:
+    ProgmanGroupTest()
+        : work("group"), windowsDir(WindowsDirectory()), groupPath(windowsDir + "\\nimbalun.grp"),
+          settingsPath(windowsDir + "\\progman.ini"), groupBackup(groupPath), settingsBackup(settingsPath),
+          previousDirectory(CurrentDirectory())
+    {
+        MakeDirectories(work / "Files.ins");
+        DeleteFileA(settingsPath.c_str());
+        SetCurrentDirectoryA(work.path().c_str());
+    }
+
+    ~ProgmanGroupTest() override { SetCurrentDirectoryA(previousDirectory.c_str()); }
+
+    void SetUp() override
+    {
+        ResetSetupContext();
+        ResetMessageCatalogue();
+        InitMessageCatalogue();
+        lstrcpyA(setupContext.installDir, "D:\\NimbaLun");
+    }
+
+    void WriteTemplate(const std::string &bytes) { WriteFileBytes(work / "Files.ins\\nimbalun.grp", bytes); }
+
+    std::string InstalledGroup()
+    {
+        std::string bytes;
+        ReadFileBytes(groupPath, bytes);
+        return bytes;
+    }
+
+    std::string Setting(const std::string &key)
+    {
+        char value[256] = {};
+        GetPrivateProfileStringA("Groups", key.c_str(), "", value, sizeof value, settingsPath.c_str());
+        return value;
+    }
+
+    void SetSetting(const std::string &key, const std::string &value)
+    {
+        WritePrivateProfileStringA("Groups", key.c_str(), value.c_str(), settingsPath.c_str());
+    }
+
+    TempDir work;
+    std::string windowsDir, groupPath, settingsPath;
+    FileBackup groupBackup, settingsBackup;
+    std::string previousDirectory;
+};
+
+TEST_F(ProgmanGroupTest, PatchesTheDriveLettersWhateverTheTemplateHadAndRepairsTheChecksum)
+{
+    std::string source = GroupTemplate();
+    ASSERT_GT(source.size(), 7011u);
+    const char letters[] = "CeZD:a\0q?";
+    for (size_t i = 0; i < 9; ++i)
+        source[DriveLetterOffsets[i]] = letters[i];
+    source[GroupTextOffset] = 'X';
+    WriteTemplate(source);
+
+    InstallProgmanGroup();
+
+    std::string group = InstalledGroup();
+    ASSERT_EQ(group.size(), source.size());
+    for (size_t offset : DriveLetterOffsets)
+        EXPECT_EQ(group[offset], 'D') << offset;
+    EXPECT_EQ(group[GroupTextOffset], '\0');
+    EXPECT_EQ(WordSum(group), 0u);
+    // Nothing else changed.
+    std::string expected = source;
+    for (size_t offset : DriveLetterOffsets)
+        expected[offset] = 'D';
+    expected[GroupTextOffset] = '\0';
+    expected[4] = group[4];
+    expected[5] = group[5];
+    EXPECT_TRUE(group == expected);
+    EXPECT_EQ(Setting("Group1"), groupPath);
+}
+
+TEST_F(ProgmanGroupTest, OddLengthLeavesTheLastByteOutOfTheChecksum)
+{
+    WriteTemplate(GroupTemplate() + "\x7F");
+
+    InstallProgmanGroup();
+
+    std::string group = InstalledGroup();
+    ASSERT_EQ(group.size() % 2, 1u);
+    EXPECT_EQ(group.back(), '\x7F');
+    EXPECT_EQ(WordSum(group), 0u);
+    EXPECT_EQ(group[140], 'D');
+}
+
+TEST_F(ProgmanGroupTest, ShortFileIsCopiedAndListedButNotPatched)
+{
+    std::string source = GroupTemplate().substr(0, 7011);
+    WriteTemplate(source);
+
+    InstallProgmanGroup();
+
+    EXPECT_TRUE(InstalledGroup() == source);
+    EXPECT_EQ(Setting("Group1"), groupPath);
+}
+
+TEST_F(ProgmanGroupTest, WithoutSettingsFileGroup1IsWrittenAndTheFileCreated)
+{
+    WriteTemplate(GroupTemplate());
+    ASSERT_FALSE(FileExists(settingsPath));
+
+    InstallProgmanGroup();
+
+    EXPECT_TRUE(FileExists(settingsPath));
+    EXPECT_EQ(Setting("Group1"), groupPath);
+    EXPECT_EQ(Setting("Group2"), "");
+}
+
+TEST_F(ProgmanGroupTest, GoesToTheFirstFreeNumber)
+{
+    WriteTemplate(GroupTemplate());
+    SetSetting("Group1", "C:\\WINDOWS\\MAIN.GRP");
+    SetSetting("Group2", "C:\\WINDOWS\\ACCESSOI.GRP");
+    SetSetting("Group3", "C:\\WINDOWS\\JEUX.GRP");
+
+    InstallProgmanGroup();
+
+    EXPECT_EQ(Setting("Group3"), "C:\\WINDOWS\\JEUX.GRP");
+    EXPECT_EQ(Setting("Group4"), groupPath);
+    EXPECT_EQ(Setting("Group5"), "");
+}
+
+TEST_F(ProgmanGroupTest, AnEarlierEntryInAnotherLetterCaseMeansNothingIsWritten)
+{
+    WriteTemplate(GroupTemplate());
+    std::string upper = groupPath;
+    CharUpperA(&upper[0]);
+    SetSetting("Group1", "C:\\WINDOWS\\MAIN.GRP");
+    SetSetting("Group2", upper);
+
+    InstallProgmanGroup();
+
+    EXPECT_EQ(Setting("Group2"), upper);
+    EXPECT_EQ(Setting("Group3"), "");
+}
+
+TEST_F(ProgmanGroupTest, AnEntryBehindAFreeNumberIsListedAgain)
+{
+    WriteTemplate(GroupTemplate());
+    SetSetting("Group2", groupPath);
+
+    InstallProgmanGroup();
+
+    EXPECT_EQ(Setting("Group1"), groupPath);
+    EXPECT_EQ(Setting("Group2"), groupPath);
+    EXPECT_EQ(Setting("Group3"), "");
+}
+
+TEST_F(ProgmanGroupTest, RunningTwiceGivesAFreshlyPatchedCopyAndOneEntry)
+{
+    std::string source = GroupTemplate();
+    WriteTemplate(source);
+    InstallProgmanGroup();
+    std::string first = InstalledGroup();
+    // Spoil the installed copy: the second run copies the template again.
+    std::string spoiled = first;
+    spoiled[100] ^= 0x55;
+    WriteFileBytes(groupPath, spoiled);
+    lstrcpyA(setupContext.installDir, "E:\\NimbaLun");
+
+    InstallProgmanGroup();
+
+    std::string second = InstalledGroup();
+    ASSERT_EQ(second.size(), source.size());
+    EXPECT_EQ(second[100], source[100]);
+    for (size_t offset : DriveLetterOffsets)
+        EXPECT_EQ(second[offset], 'E') << offset;
+    EXPECT_EQ(WordSum(second), 0u);
+    EXPECT_EQ(Setting("Group1"), groupPath);
+    EXPECT_EQ(Setting("Group2"), "");
+}
+
+} // namespace
