@@ -21,6 +21,16 @@ char destinationPath[CopyPathSize];
 int sourceNameStart;
 int destinationNameStart;
 
+CopyFailureHandler failureHandler;
+
+// Counts a file that was not copied and tells the handler its path.
+void NoteFailure(int &failures, const char *path)
+{
+    ++failures;
+    if (failureHandler)
+        failureHandler(path);
+}
+
 int IsDirectory(const WIN32_FIND_DATAA &entry)
 {
     return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -119,8 +129,11 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
     }
 
     // Nothing can be searched for a pattern that does not fit.
-    if (lstrlenA(sourcePattern) >= CopyPathSize)
-        return 1;
+    if (lstrlenA(sourcePattern) >= CopyPathSize) {
+        int failures = 0;
+        NoteFailure(failures, sourcePattern);
+        return failures;
+    }
     lstrcpyA(searchPattern, sourcePattern);
     lstrcpyA(sourcePath, sourcePattern);
     sourceNameStart = 0;
@@ -167,13 +180,13 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
                 continue;
             if (!PutName(sourcePath, sourceNameStart, entry.cFileName)
                 || !PutName(destinationPath, destinationNameStart, entry.cFileName)) {
-                ++failures;
+                NoteFailure(failures, entry.cFileName);
                 continue;
             }
             OFSTRUCT openInfo;
             INT source = LZOpenFileA(sourcePath, &openInfo, OF_READ);
             if (source < 0) {
-                ++failures;
+                NoteFailure(failures, destinationPath);
                 continue;
             }
 
@@ -190,7 +203,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
             }
 
             if (!ExpandOneFile(source))
-                ++failures;
+                NoteFailure(failures, destinationPath);
             LZClose(source);
 
             // The window already shows the same text, so an unchanged
@@ -211,6 +224,11 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
     if (withProgress)
         ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");
     return failures;
+}
+
+void SetCopyFailureHandler(CopyFailureHandler handler)
+{
+    failureHandler = handler;
 }
 
 CopierPaths GetCopierPaths()

@@ -13,6 +13,12 @@ enum {
 // A pattern too long to be searched counts as one.
 int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading);
 
+// Called with the path of every file that could not be copied (the
+// destination path when it could be composed, else the source's name);
+// NULL for none. The installation uses it to name failures in its log.
+typedef void (*CopyFailureHandler)(const char *path);
+void SetCopyFailureHandler(CopyFailureHandler handler);
+
 // Read access for the tests: the pattern and the paths of the latest file.
 struct CopierPaths {
     const char *searchPattern;

@@ -4,4 +4,10 @@
 
 void RunInstallSequence();
 
+// Sends WM_DESTROY to the product's window named in its INI file, if any.
+void CloseRunningProduct();
+
+// Files the last installation could not copy.
+int CountFailedCopies();
+
 #endif

@@ -29,7 +29,9 @@ export WINESERVER=$(nl_wine_server "$ARCH")
 export WINEDEBUG=${WINEDEBUG:--all}
 if [ "$ARCH" = i686 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 SCREEN=${NL_SCREEN:-1024x768x24}
-unset WINEDLLOVERRIDES_DEFAULT
+# Wine would otherwise turn every shortcut the tests make into a menu entry
+# of the Linux desktop.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 exec 9>"$STATE/lock"
 flock 9

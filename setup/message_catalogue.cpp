@@ -64,6 +64,8 @@ const CatalogueEntry CatalogueTexts[] = {
     {InstructionsLinkName, "\\Notice et aide de Nimbalune.lnk", "\\Instructions and help for Nimbalune.lnk"},
     {ReadmeProgramName, "\\lisezmoi.exe", "\\readme.exe"},
     {SetupCaption, "Installation de Nimbalune", "Installation of Nimbalune"},
+    {IncompleteInstallFormat, "L'installation est incomplète : %d fichier(s) n'ont pas pu être copiés.",
+     "The installation is incomplete: %d file(s) could not be copied."},
 };
 
 const int LanguageCount = 2;

@@ -27,6 +27,7 @@ enum MessageId {
     InstructionsLinkName = 29,
     ReadmeProgramName = 30,
     SetupCaption = 32,
+    IncompleteInstallFormat = 33,
     MessageCount = 34
 };
 

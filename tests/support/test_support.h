@@ -54,6 +54,9 @@ void DeleteRegistryValue(HKEY root, const std::string &key, const std::string &v
 std::string Cp1252(const std::string &utf8);
 std::string Utf8(const std::string &cp1252);
 
+// Lower-case hexadecimal SHA-256 of some bytes.
+std::string Sha256Hex(const std::string &bytes);
+
 // The directory of the running test program.
 std::string ProgramDirectory();
 

@@ -42,6 +42,9 @@ protected:
 
     void SetUp() override
     {
+        // Start from a machine without the entry; the backup puts back any
+        // that was there.
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKey);
         ResetSetupContext();
         ResetMessageCatalogue();
         InitMessageCatalogue();

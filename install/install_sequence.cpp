@@ -1,0 +1,153 @@
+// The installation itself: one fixed run, asking nothing, from the chosen
+// drive to the start of the installed product.
+#include "install_sequence.h"
+#include "file_copier.h"
+#include "directory_tree.h"
+#include "../setup/setup_context.h"
+#include "../setup/message_catalogue.h"
+#include "../setup/log_pane.h"
+#include "../desktop/shell_links.h"
+#include "../desktop/progman_group.h"
+
+namespace {
+
+const char ProductSection[] = "Nimba Lune";
+const int NoProductWindow = 65535;
+
+const char *const InstallSubdirectories[] = {
+    "\\annule",
+    "\\Instruct.htm",
+    "\\Instruct.htm\\English.htm",
+    "\\Instruct.htm\\Francais.htm",
+    "\\Instruct.htm\\Images",
+    "\\Instruct.htm\\Images\\English",
+    "\\Instruct.htm\\Images\\Francais",
+    "\\Instruct.rtf",
+    "\\Instruct.rtf\\English.rtf",
+    "\\Instruct.rtf\\Francais.rtf",
+    "\\Instruct.rtf\\Images",
+    "\\original.jpg",
+    "\\screen24.bmp",
+    "\\screen8.bmp",
+    "\\sources",
+    "\\temp",
+};
+
+const char *const ObsoleteTrees[] = {
+    "\\english.txt",
+    "\\francais.txt",
+};
+
+const int NoHeading = -1;
+
+struct CopyStep {
+    const char *sourcePattern;
+    const char *destinationSuffix;   // "" for installDir itself
+    int heading;                     // a MessageId, or NoHeading
+};
+
+const CopyStep CopyPlan[] = {
+    {"Readme.exe", "", NoHeading},
+    {"Lisezmoi.exe", "", NoHeading},
+    {"Files.ins\\*.*", "", CopyKernelHeading},
+    {"Files.ins\\Instruct.htm\\*.*", "\\Instruct.htm", CopyEnglishHeading},
+    {"Files.ins\\Instruct.htm\\English.htm\\*.*", "\\Instruct.htm\\English.htm", CopyEnglishHeading},
+    {"Files.ins\\Instruct.htm\\Francais.htm\\*.*", "\\Instruct.htm\\Francais.htm", CopyEnglishHeading},
+    {"Files.ins\\Instruct.htm\\Images\\*.*", "\\Instruct.htm\\Images", CopyEnglishHeading},
+    {"Files.ins\\Instruct.htm\\Images\\English\\*.*", "\\Instruct.htm\\Images\\English", CopyEnglishHeading},
+    {"Files.ins\\Instruct.htm\\Images\\Francais\\*.*", "\\Instruct.htm\\Images\\Francais", CopyEnglishHeading},
+    {"Files.ins\\Instruct.rtf\\*.*", "\\Instruct.rtf", CopyFrenchHeading},
+    {"Files.ins\\Instruct.rtf\\English.rtf\\*.*", "\\Instruct.rtf\\English.rtf", CopyFrenchHeading},
+    {"Files.ins\\Instruct.rtf\\Francais.rtf\\*.*", "\\Instruct.rtf\\Francais.rtf", CopyFrenchHeading},
+    {"Files.ins\\Instruct.rtf\\Images\\*.*", "\\Instruct.rtf\\Images", CopyFrenchHeading},
+    {"Files.ins\\sources\\*.*", "\\sources", NoHeading},
+    {"Files.ins\\original.jpg\\*.*", "\\original.jpg", CopyPicturesHeading},
+};
+
+const char *const ObsoleteFiles[] = {
+    "\\linknl.exe",
+    "\\linkconf.exe",
+    "\\cachenl.exe",
+    "\\linkunin.exe",
+    "\\setup.exe",
+    "\\nimbalun.grp",
+};
+
+// installDir followed by one suffix. installDir holds at most 255
+// characters, so a suffix that does not fit is cut rather than overrun.
+char installPath[PathBufferSize];
+int failedCopies;
+
+const char *InstallPath(const char *suffix)
+{
+    lstrcpynA(installPath, setupContext.installDir, PathBufferSize);
+    int used = lstrlenA(installPath);
+    lstrcpynA(installPath + used, suffix, PathBufferSize - used);
+    return installPath;
+}
+
+// Every file the copier could not copy is counted and named in the log,
+// under the installation directory line.
+void NoteFailedCopy(const char *path)
+{
+    ++failedCopies;
+    LogPrintf("\n%s", path);
+}
+
+} // namespace
+
+void CloseRunningProduct()
+{
+    char iniFile[PathBufferSize];
+    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
+        return;
+    UINT productWindow = GetPrivateProfileIntA("", "Current hwnd", NoProductWindow, iniFile);
+    if (productWindow != (UINT)NoProductWindow)
+        SendMessageA((HWND)(UINT_PTR)productWindow, WM_DESTROY, 0, 0);
+}
+
+int CountFailedCopies()
+{
+    return failedCopies;
+}
+
+void RunInstallSequence()
+{
+    failedCopies = 0;
+    SetCopyFailureHandler(NoteFailedCopy);
+
+    setupContext.installDir[0] = setupContext.selectedDrive;
+    LogPrintf(MessageText(InstallDirFormat), setupContext.installDir);
+    CloseRunningProduct();
+
+    CreateDirectoryA(setupContext.installDir, NULL);
+    for (const char *subdirectory : InstallSubdirectories)
+        CreateDirectoryA(InstallPath(subdirectory), NULL);
+
+    for (const char *tree : ObsoleteTrees)
+        RemoveDirectoryTree(InstallPath(tree));
+
+    for (const CopyStep &step : CopyPlan) {
+        const char *heading = step.heading == NoHeading ? "" : MessageText(step.heading);
+        CopyFiles(step.sourcePattern, InstallPath(step.destinationSuffix), 1, heading);
+    }
+
+    for (const char *obsolete : ObsoleteFiles) {
+        OFSTRUCT info;
+        OpenFile(InstallPath(obsolete), &info, OF_DELETE);
+    }
+
+    WriteProfileStringA(ProductSection, "Directory", setupContext.installDir);
+    WriteProfileStringA(ProductSection, "INI file", InstallPath("\\nimbalun.ini"));
+    WriteProfileStringA(ProductSection, "Program", InstallPath("\\nimbalun.exe"));
+
+    InstallDesktopIntegration();
+    InstallProgmanGroup();
+    SetCopyFailureHandler(NULL);
+
+    SetForegroundWindow(setupContext.mainWindow);
+    WinExec(InstallPath("\\nimbalun.exe"), SW_SHOW);
+
+    setupContext.installDone = 1;
+    PostQuitMessage(0);
+}

@@ -1,0 +1,319 @@
+// wine-fixture: drives
+// The whole setup from the sample medium, driven as a person would: fresh
+// installations in both languages, a reinstallation, the panel, the ways
+// out before the installation, a disk that fills up and a CD-ROM.
+#include "driver/driver.h"
+#include "driver/inspect.h"
+#include "driver/product_state.h"
+#include "driver/setup_person.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+
+namespace {
+
+using namespace nldriver;
+
+const char *const Subdirectories[] = {
+    "annule", "Instruct.htm", "Instruct.htm\\English.htm", "Instruct.htm\\Francais.htm", "Instruct.htm\\Images",
+    "Instruct.htm\\Images\\English", "Instruct.htm\\Images\\Francais", "Instruct.rtf", "Instruct.rtf\\English.rtf",
+    "Instruct.rtf\\Francais.rtf", "Instruct.rtf\\Images", "original.jpg", "screen24.bmp", "screen8.bmp", "sources",
+    "temp"};
+
+// The manifest written with the medium: installed path -> SHA-256.
+std::map<std::string, std::string> Manifest()
+{
+    std::map<std::string, std::string> files;
+    std::istringstream lines(nltest::ReadFileText(nltest::JoinPath(nltest::BuildDir(), "medium.manifest")));
+    std::string hash, path;
+    while (lines >> hash >> path) {
+        for (char &c : path)
+            if (c == '/')
+                c = '\\';
+        files[path] = hash;
+    }
+    return files;
+}
+
+std::string MediumSetup()
+{
+    return nltest::JoinPath(nltest::JoinPath(nltest::BuildDir(), "medium"), "setup.exe");
+}
+
+int WordSum(const std::string &bytes)
+{
+    unsigned sum = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        sum += (unsigned char)bytes[i] | ((unsigned char)bytes[i + 1] << 8);
+    return (int)(sum & 0xFFFF);
+}
+
+class Install : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ForgetProduct();
+        nltest::SetProfile("Intl", "sLanguage", "enu");
+    }
+
+    void TearDown() override
+    {
+        Close(process);
+        CloseProductWindows();
+        ForgetProduct();
+        nltest::SetProfile("Intl", "sLanguage", "enu");
+    }
+
+    // Starts setup.exe and answers the start-up questions up to the panel.
+    HWND StartToPanel(const std::string &setup = MediumSetup())
+    {
+        process = Launch("\"" + setup + "\"", nltest::BuildDir());
+        EXPECT_TRUE(process.handle);
+        HWND main = WaitForPanel(process, AnswerLikeAPerson, &boxes);
+        EXPECT_NE(main, nullptr);
+        return main;
+    }
+
+    // Presses Start and waits for the message box at the end.
+    MessageBoxInfo StartAndWaitForEnd(HWND main)
+    {
+        PressStart(main);
+        HWND box = WaitForWindow(process.id, [](const WindowInfo &w) { return IsMessageBox(w.handle); }, 120000);
+        if (!box)
+            return MessageBoxInfo();
+        Sleep(200);
+        return ReadMessageBox(box);
+    }
+
+    void ExpectInstalledTree(const std::string &installDir)
+    {
+        for (const char *subdirectory : Subdirectories)
+            EXPECT_TRUE(nltest::DirectoryExists(nltest::JoinPath(installDir, subdirectory))) << subdirectory;
+        for (const auto &file : Manifest()) {
+            std::string bytes;
+            ASSERT_TRUE(nltest::ReadFileBytes(nltest::JoinPath(installDir, file.first), bytes)) << file.first;
+            EXPECT_EQ(nltest::Sha256Hex(bytes), file.second) << file.first;
+        }
+        EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(installDir, "nimbalun.grp")));
+    }
+
+    Process process;
+    std::vector<MessageBoxInfo> boxes;
+};
+
+TEST_F(Install, FreshEnglishInstallationOnC)
+{
+    HWND main = StartToPanel();
+    ASSERT_NE(main, nullptr);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].caption, "Installation of Nimbalune");
+    HWND list = GetDlgItem(main, DriveListId);
+    EXPECT_EQ(ComboItems(list)[ComboSelection(list)].substr(0, 11), "C= Disk C: ");
+    Screenshot("install-panel-english");
+
+    MessageBoxInfo done = StartAndWaitForEnd(main);
+    EXPECT_EQ(done.text, "The installation ends successfully.\n");
+    EXPECT_EQ(done.caption, "Installation of Nimbalune");
+    Screenshot("install-final-notice");
+    Answer(done, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+
+    ExpectInstalledTree("C:\\NimbaLun");
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "C:\\NimbaLun");
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "INI file"), "C:\\NimbaLun\\nimbalun.ini");
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Program"), "C:\\NimbaLun\\nimbalun.exe");
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "1");
+
+    std::string value;
+    EXPECT_TRUE(nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName", value));
+    EXPECT_EQ(value, "Nimbalune");
+    EXPECT_TRUE(nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", value));
+    EXPECT_EQ(value, "C:\\NimbaLun\\Uninstal.exe");
+
+    std::string programs = nltest::JoinPath(ShellFolder("Programs"), "Nimbalune");
+    EXPECT_EQ(ReadShortcut(programs + "\\Starting Nimbalune.lnk").target, "C:\\NimbaLun\\NimbaLun.exe");
+    EXPECT_EQ(ReadShortcut(programs + "\\Control panel of Nimbalune.lnk").target, "C:\\NimbaLun\\Configur.exe");
+    EXPECT_EQ(ReadShortcut(programs + "\\Instructions and help for Nimbalune.lnk").target, "C:\\NimbaLun\\readme.exe");
+    EXPECT_EQ(ReadShortcut(programs + "\\Uninstalling Nimbalune.lnk").target, "C:\\NimbaLun\\Uninstal.exe");
+    EXPECT_TRUE(ReadShortcut(ShellFolder("Start Menu") + "\\Control panel of Nimbalune.lnk").ok);
+    EXPECT_TRUE(ReadShortcut(ShellFolder("Desktop") + "\\Control panel of Nimbalune.lnk").ok);
+    EXPECT_EQ(ReadShortcut(ShellFolder("StartUp") + "\\Nimbalune.lnk").target, "C:\\NimbaLun\\Nimbalun.exe");
+
+    std::string group;
+    ASSERT_TRUE(nltest::ReadFileBytes(nltest::JoinPath(WindowsDirectory(), "nimbalun.grp"), group));
+    ASSERT_GT(group.size(), 7011u);
+    for (size_t offset : {140, 165, 2416, 2441, 4719, 4744, 6973, 6992, 7011})
+        EXPECT_EQ(group[offset], 'C') << offset;
+    EXPECT_EQ(WordSum(group), 0);
+    auto groups = ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini"));
+    EXPECT_EQ(groups["Group1"], nltest::JoinPath(WindowsDirectory(), "nimbalun.grp"));
+
+    // The product was started and Explorer shows the new Programs folder.
+    EXPECT_TRUE(WaitForWindow(0, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; }, 10000));
+    EXPECT_TRUE(WaitForWindow(0, [](const WindowInfo &w) {
+        return w.className == "ExplorerWClass" && w.title == "Nimbalune";
+    }, 10000));
+    Screenshot("install-desktop-after");
+}
+
+TEST_F(Install, FreshFrenchInstallation)
+{
+    nltest::SetProfile("Intl", "sLanguage", "fra");
+    HWND main = StartToPanel();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(boxes[0].caption, "Installation de Nimbalune");
+    EXPECT_EQ(TextOf(GetDlgItem(main, PanelTextId)),
+              "Veuillez choisir un disque ayant plus de 35 Mo libres pour Nimbalune");
+    EXPECT_EQ(TextOf(GetDlgItem(main, StartButtonId)), "Commencer l'installation");
+    HWND list = GetDlgItem(main, DriveListId);
+    EXPECT_EQ(ComboItems(list)[ComboSelection(list)].substr(0, 13), "C= Disque C: ");
+    Screenshot("install-panel-french");
+
+    MessageBoxInfo done = StartAndWaitForEnd(main);
+    EXPECT_EQ(done.text, nltest::Cp1252("L'installation est terminée avec succès.\n"));
+    Answer(done, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "0");
+
+    std::string programs = nltest::JoinPath(ShellFolder("Programs"), "Nimbalune");
+    EXPECT_TRUE(ReadShortcut(programs + nltest::Cp1252("\\Démarrer Nimbalune.lnk")).ok);
+    EXPECT_TRUE(ReadShortcut(programs + nltest::Cp1252("\\Panneau de contrôle de Nimbalune.lnk")).ok);
+    EXPECT_TRUE(ReadShortcut(programs + nltest::Cp1252("\\Désinstaller Nimbalune.lnk")).ok);
+    EXPECT_EQ(ReadShortcut(programs + "\\Notice et aide de Nimbalune.lnk").target, "C:\\NimbaLun\\lisezmoi.exe");
+}
+
+TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
+{
+    // A previous installation on D:, its product running, with leftovers of
+    // an older version and a file of the user's.
+    const std::string dir = "D:\\NimbaLun";
+    ASSERT_TRUE(nltest::MakeDirectories(dir + "\\english.txt\\deeper"));
+    ASSERT_TRUE(nltest::MakeDirectories(dir + "\\francais.txt"));
+    nltest::WriteFileBytes(dir + "\\english.txt\\deeper\\old.txt", "old");
+    SetFileAttributesA((dir + "\\english.txt\\deeper\\old.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    nltest::WriteFileBytes(dir + "\\francais.txt\\vieux.txt", "vieux");
+    SetFileAttributesA((dir + "\\francais.txt\\vieux.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const char *obsolete : {"linknl.exe", "linkconf.exe", "cachenl.exe", "linkunin.exe", "setup.exe"})
+        nltest::WriteFileBytes(nltest::JoinPath(dir, obsolete), "obsolete");
+    ASSERT_TRUE(nltest::MakeDirectories(dir + "\\temp"));
+    nltest::WriteFileBytes(dir + "\\temp\\mine.txt", "the user's own");
+    CopyFileA(nltest::JoinPath(nltest::JoinPath(nltest::BuildDir(), "sample"), "nimbalun.exe").c_str(),
+              (dir + "\\nimbalun.exe").c_str(), FALSE);
+    nltest::SetProfile("Nimba Lune", "Directory", "D:\\NimbaLun");
+    nltest::SetProfile("Nimba Lune", "INI file", "D:\\NimbaLun\\nimbalun.ini");
+    Process product = Launch("\"" + dir + "\\nimbalun.exe\"", dir);
+    HWND productWindow = WaitForWindow(product.id, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; });
+    ASSERT_NE(productWindow, nullptr);
+    ASSERT_TRUE(WaitUntil([&] {
+        return GetPrivateProfileIntA("", "Current hwnd", 65535, (dir + "\\nimbalun.ini").c_str()) != 65535;
+    }));
+    // Group1 already names the group: a second listing must not appear.
+    std::string progman = nltest::JoinPath(WindowsDirectory(), "progman.ini");
+    std::string groupPath = nltest::JoinPath(WindowsDirectory(), "nimbalun.grp");
+    WritePrivateProfileStringA("Groups", "Group1", groupPath.c_str(), progman.c_str());
+
+    HWND main = StartToPanel();
+    ASSERT_NE(main, nullptr);
+    // The running product was closed before the language question.
+    EXPECT_EQ(WaitForExit(product, 5000), 0);
+    Close(product);
+    EXPECT_EQ(TextOf(GetDlgItem(main, PanelTextId)),
+              "Nimbalune has been already installed in the directory once \"D:\\NimbaLun\".\n Do you want to "
+              "install it again in that disk ? You should do it, so you can keep your choices of subjects and "
+              "textures and also the options,etc...");
+    HWND list = GetDlgItem(main, DriveListId);
+    EXPECT_EQ(ComboItems(list)[ComboSelection(list)][0], 'D');
+
+    MessageBoxInfo done = StartAndWaitForEnd(main);
+    EXPECT_EQ(done.text, "The installation ends successfully.\n");
+    Answer(done, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+
+    ExpectInstalledTree(dir);
+    EXPECT_FALSE(nltest::DirectoryExists(dir + "\\english.txt"));
+    EXPECT_FALSE(nltest::DirectoryExists(dir + "\\francais.txt"));
+    for (const char *obsolete : {"linknl.exe", "linkconf.exe", "cachenl.exe", "linkunin.exe", "setup.exe"})
+        EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(dir, obsolete))) << obsolete;
+    EXPECT_EQ(nltest::ReadFileText(dir + "\\temp\\mine.txt"), "the user's own");
+    auto groups = ProfileSection("Groups", progman);
+    EXPECT_EQ(groups.size(), 1u);
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "D:\\NimbaLun");
+}
+
+TEST_F(Install, ChoosingAnotherDriveInThePanel)
+{
+    HWND main = StartToPanel();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(ChooseDrive(GetDlgItem(main, DriveListId), 'D'));
+    MessageBoxInfo done = StartAndWaitForEnd(main);
+    Answer(done, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+    EXPECT_TRUE(nltest::FileExists("D:\\NimbaLun\\nimbalun.exe"));
+    EXPECT_FALSE(nltest::DirectoryExists("C:\\NimbaLun"));
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "D:\\NimbaLun");
+}
+
+TEST_F(Install, EscapeOrClosingInThePanelInstallsNothing)
+{
+    HWND main = StartToPanel();
+    ASSERT_NE(main, nullptr);
+    TypeChar(GetDlgItem(main, DriveListId), 27);
+    EXPECT_EQ(WaitForExit(process), 1);
+    Close(process);
+    CloseProductWindows();
+
+    main = StartToPanel();
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(process), 0);
+
+    EXPECT_FALSE(nltest::DirectoryExists("C:\\NimbaLun"));
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "");
+}
+
+TEST_F(Install, ADiskThatFillsUpIsReportedAsAnIncompleteInstallation)
+{
+    HWND main = StartToPanel();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(ChooseDrive(GetDlgItem(main, DriveListId), 'H'));
+    MessageBoxInfo warning = StartAndWaitForEnd(main);
+    Screenshot("install-incomplete");
+    EXPECT_EQ(warning.text.find("The installation is incomplete: "), 0u) << warning.text;
+    EXPECT_TRUE(warning.hasIcon);
+    EXPECT_EQ(warning.caption, "Installation of Nimbalune");
+
+    // Whatever was installed is complete; the count names what is missing.
+    std::map<std::string, std::string> manifest = Manifest();
+    int missing = 0;
+    for (const auto &file : manifest) {
+        std::string bytes;
+        if (!nltest::ReadFileBytes(nltest::JoinPath("H:\\NimbaLun", file.first), bytes)) {
+            ++missing;
+            continue;
+        }
+        EXPECT_EQ(nltest::Sha256Hex(bytes), file.second) << file.first << " is truncated";
+    }
+    EXPECT_GT(missing, 0);
+    int reported = atoi(warning.text.c_str() + lstrlenA("The installation is incomplete: "));
+    // The group template into the Windows directory was copied: only the
+    // medium's files count here.
+    EXPECT_EQ(reported, missing);
+    Answer(warning, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+}
+
+TEST_F(Install, FromTheCdRom)
+{
+    ASSERT_EQ(GetDriveTypeA("R:\\"), (UINT)DRIVE_CDROM);
+    HWND main = StartToPanel("R:\\setup.exe");
+    ASSERT_NE(main, nullptr);
+    MessageBoxInfo done = StartAndWaitForEnd(main);
+    EXPECT_EQ(done.text, "The installation ends successfully.\n");
+    Answer(done, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+    ExpectInstalledTree("C:\\NimbaLun");
+}
+
+} // namespace

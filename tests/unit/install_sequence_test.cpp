@@ -1,0 +1,115 @@
+// wine-fixture: drives
+// The install sequence in-process, from the sample medium: what it writes
+// into the log pane, how it treats paths that cannot be made and what it
+// counts and names when files cannot be copied.
+#include "install/install_sequence.h"
+#include "setup/log_pane.h"
+#include "setup/main_window.h"
+#include "setup/message_catalogue.h"
+#include "setup/setup_context.h"
+#include "driver/product_state.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+class InstallSequence : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        nldriver::ForgetProduct();
+        ResetSetupContext();
+        ResetLogPane();
+        ResetMessageCatalogue();
+        nltest::SetProfile("Intl", "sLanguage", "enu");
+        InitMessageCatalogue();
+        previousDirectory = nltest::CurrentDirectory();
+        SetCurrentDirectoryA(nltest::JoinPath(nltest::BuildDir(), "medium").c_str());
+
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "InstallSequenceTest";
+        RegisterClassA(&windowClass);
+        window = CreateWindowExA(0, "InstallSequenceTest", "SETUP Nimbalune 1.1", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 0, 0, 900, 700, nullptr, nullptr, windowClass.hInstance, nullptr);
+        setupContext.instance = windowClass.hInstance;
+        setupContext.mainWindow = window;
+        InitSetupState();
+    }
+
+    void TearDown() override
+    {
+        MSG message;
+        PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        SetCurrentDirectoryA(previousDirectory.c_str());
+        DestroyWindow(window);
+        nldriver::CloseProductWindows();
+        nldriver::ForgetProduct();
+        nltest::RemoveTree("D:\\APPS");
+    }
+
+    static std::string GridText()
+    {
+        LogPaneState state = GetLogPaneState();
+        std::string text;
+        for (int row = 0; row < LogRows; ++row) {
+            std::string line(state.grid + row * LogColumns, LogColumns);
+            text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+        }
+        return text;
+    }
+
+    HWND window = nullptr;
+    std::string previousDirectory;
+};
+
+TEST_F(InstallSequence, LogsTheDirectoryFinishesAndEndsTheLoop)
+{
+    setupContext.selectedDrive = 'C';
+    RunInstallSequence();
+    std::string grid = GridText();
+    EXPECT_EQ(grid.substr(0, grid.find('\n')), "Installation directory:\"C:\\NimbaLun\".");
+    EXPECT_STREQ(setupContext.installDir, "C:\\NimbaLun");
+    EXPECT_EQ(setupContext.installDone, 1);
+    EXPECT_EQ(CountFailedCopies(), 0);
+    MSG message;
+    EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(InstallSequence, APlainFileNamedLikeAnObsoleteTreeStays)
+{
+    ASSERT_TRUE(nltest::MakeDirectories("C:\\NimbaLun"));
+    nltest::WriteFileBytes("C:\\NimbaLun\\english.txt", "a file of the user's");
+    setupContext.selectedDrive = 'C';
+    RunInstallSequence();
+    EXPECT_EQ(nltest::ReadFileText("C:\\NimbaLun\\english.txt"), "a file of the user's");
+}
+
+TEST_F(InstallSequence, ADirectoryThatCannotBeMadeIsStillRecordedButCountsItsFiles)
+{
+    // The previous directory's parent does not exist on the chosen drive.
+    lstrcpyA(setupContext.installDir, "D:\\APPS\\NIMBALUN");
+    setupContext.selectedDrive = 'D';
+    RunInstallSequence();
+    EXPECT_FALSE(nltest::DirectoryExists("D:\\APPS\\NIMBALUN"));
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "D:\\APPS\\NIMBALUN");
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Program"), "D:\\APPS\\NIMBALUN\\nimbalun.exe");
+    EXPECT_GT(CountFailedCopies(), 20);
+    EXPECT_EQ(setupContext.installDone, 1);
+}
+
+TEST_F(InstallSequence, FilesThatDoNotFitAreCountedAndNamedInTheLog)
+{
+    setupContext.selectedDrive = 'H';
+    RunInstallSequence();
+    int failed = CountFailedCopies();
+    EXPECT_GT(failed, 0);
+    std::string grid = GridText();
+    // The log pane shows the last lines: at least one failed file's name.
+    EXPECT_NE(grid.find("H:\\NimbaLun\\"), std::string::npos) << grid;
+}
+
+} // namespace
