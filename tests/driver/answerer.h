@@ -5,6 +5,7 @@
 
 #include "driver/driver.h"
 
+#include <atomic>
 #include <thread>
 
 namespace nldriver {
@@ -16,24 +17,33 @@ public:
               box_ = WaitForMessageBox(GetCurrentProcessId(), timeoutMs);
               if (box_.handle)
                   Answer(box_, button);
+              done_ = true;
           })
     {
     }
     ~BoxAnswerer()
     {
         if (thread_.joinable())
-            thread_.join();
+            Finish();
     }
     // Waits for the answer; the box read before it was answered (its
-    // handle is null when none came).
+    // handle is null when none came). Reading the windows of this process
+    // sends them messages, so the waiting thread keeps serving its own.
     MessageBoxInfo Finish()
     {
+        while (!done_) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&message);
+            Sleep(10);
+        }
         thread_.join();
         return box_;
     }
 
 private:
     MessageBoxInfo box_;
+    std::atomic<bool> done_{false};
     std::thread thread_;
 };
 
