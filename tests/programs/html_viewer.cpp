@@ -3,8 +3,10 @@
 // so that a test can tell which document was opened.
 //   html_viewer.exe [/owned] DOCUMENT
 // With /owned a second, owned window comes to the front, as the dialogs of
-// some browsers do. The program ends by itself after two minutes.
+// some browsers do. The program ends with the program that started it (so
+// that no viewer outlives its test), and after two minutes at the latest.
 #include <windows.h>
+#include <tlhelp32.h>
 #include <string.h>
 
 namespace {
@@ -25,6 +27,20 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The program that started this one, to wait for.
+HANDLE OpenParentProcess()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    return parent ? OpenProcess(SYNCHRONIZE, FALSE, parent) : nullptr;
 }
 
 } // namespace
@@ -67,10 +83,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     }
     SetTimer(window, LifetimeTimer, LifetimeMs, nullptr);
 
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+    HANDLE parent = OpenParentProcess();
+    for (;;) {
+        DWORD waited = MsgWaitForMultipleObjects(parent ? 1 : 0, &parent, FALSE, INFINITE, QS_ALLINPUT);
+        if (parent && waited == WAIT_OBJECT_0)
+            return 0;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return 0;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
-    return 0;
 }
