@@ -39,8 +39,12 @@ Distribution::Distribution(const DistributionLayout &layout) : layout_(layout)
 
 Distribution::~Distribution()
 {
-    if (!temp_)
+    if (temp_)
+        return;
+    for (int attempt = 0; attempt < 40 && GetFileAttributesA(folder_.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
         nltest::RemoveTree(folder_);
+        Sleep(50);
+    }
 }
 
 std::string Distribution::SetupPath() const
@@ -105,15 +109,19 @@ void CloseWindowsOfClass(const std::string &className)
     for (const WindowInfo &w : TopWindows(0)) {
         if (w.className != className)
             continue;
+        // Waits for the program, not just its window: a program still
+        // ending keeps its current directory in use.
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, w.processId);
         PostMessageA(w.handle, WM_CLOSE, 0, 0);
-        if (!WaitUntil([&] { return !IsWindow(w.handle); }, 5000)) {
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, w.processId);
-            if (process) {
-                TerminateProcess(process, 99);
-                WaitForSingleObject(process, 5000);
-                CloseHandle(process);
-            }
+        if (!process) {
+            WaitUntil([&] { return !IsWindow(w.handle); }, 5000);
+            continue;
         }
+        if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+        }
+        CloseHandle(process);
     }
 }
 

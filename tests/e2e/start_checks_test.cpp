@@ -91,11 +91,28 @@ TEST_F(StartChecks, NewerVersionByResourceOrByTimeOfDay)
 TEST_F(StartChecks, SetupFolderBecomesTheCurrentDirectory)
 {
     // The installed program is named relative to the current directory, so
-    // the question comes only if the setup's folder is current.
+    // the question comes only if the setup's folder is current. (It has no
+    // version resource: the resource query would also search the setup's
+    // own folder, the file-time route looks in the current directory only.)
     nltest::TempDir elsewhere("elsewhere");
-    InstallNewerVersion(true);
+    std::string installed = nltest::JoinPath(medium.folder(), "nimbalun.exe");
+    ASSERT_TRUE(nltest::WriteFileBytes(installed, "MZ without a version resource"));
+    ASSERT_TRUE(nltest::SetLocalWriteTime(installed, 14, 30, 0));
+    SetProgram("nimbalun.exe");
     StartAndChoose("enu", IDYES, elsewhere.path());
     ExpectNewerVersionQuestion(English);
+    // The viewer was started from there.
+    CloseWindowsOfClass(ViewerClass);
+}
+
+TEST_F(StartChecks, OverlongWinIniValuesAreCutToTheirBuffers)
+{
+    std::string overlong = "C:\\" + std::string(600, 'x');
+    for (const char *key : {"INI file", "Program", "Directory"})
+        WriteProfileStringA("Nimba Lune", key, overlong.c_str());
+    StartAndChoose("fraXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX", IDYES);
+    ExpectNoFurtherQuestion();
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "0");
 }
 
 } // namespace

@@ -44,13 +44,12 @@ protected:
     }
 
     // Names an installed program of version 2.0 in win.ini, so that the
-    // newer-version question closes the start-up checks. It lies on the
-    // medium, named by its full path or relative to the setup's folder.
-    void InstallNewerVersion(bool relative = false)
+    // newer-version question closes the start-up checks.
+    void InstallNewerVersion()
     {
         std::string path = nltest::JoinPath(medium.folder(), "installed.exe");
         ASSERT_TRUE(nltest::WriteVersionedProgram(path, 2, 0, 0, 0));
-        SetProgram(relative ? "installed.exe" : path);
+        SetProgram(path);
     }
     void SetProgram(const std::string &path) { WriteProfileStringA("Nimba Lune", "Program", path.c_str()); }
 

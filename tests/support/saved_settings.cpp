@@ -30,6 +30,10 @@ SavedProfileValue::SavedProfileValue(const std::string &section, const std::stri
 SavedProfileValue::~SavedProfileValue()
 {
     WriteProfileStringA(section_.c_str(), key_.c_str(), present_ ? value_.c_str() : nullptr);
+    // Leave no empty section behind.
+    char keys[4096] = {};
+    if (!present_ && GetProfileSectionA(section_.c_str(), keys, sizeof keys) == 0)
+        WriteProfileStringA(section_.c_str(), nullptr, nullptr);
 }
 
 void SavedProfileValue::Set(const std::string &value)

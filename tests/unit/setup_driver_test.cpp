@@ -52,6 +52,7 @@ TEST_F(SourceFolder, ProgramFolderBecomesCurrentWhateverTheStartDirectory)
     EXPECT_EQ(LocateSourceFolder(), 1);
     EXPECT_EQ(lstrcmpiA(nltest::CurrentDirectory().c_str(), nltest::ProgramDirectory().c_str()), 0)
         << nltest::CurrentDirectory();
+    SetCurrentDirectoryA(before.c_str());
 }
 
 TEST_F(SourceFolder, ProgramAtTheRootOfADriveEntersThatDrive)
