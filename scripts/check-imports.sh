@@ -11,8 +11,10 @@ allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll ole32.dll LZ
 # code tend to pull in.
 denied="IsDebuggerPresent InitializeCriticalSectionAndSpinCount GetDiskFreeSpaceExA \
 GetFileAttributesExA SetFilePointerEx GetFileSizeEx InterlockedCompareExchange \
-TryEnterCriticalSection GetLongPathNameA GetWindowLongPtrA SetWindowLongPtrA \
-GetModuleHandleExA SetDllDirectoryA"
+TryEnterCriticalSection GetLongPathNameA GetModuleHandleExA SetDllDirectoryA"
+# On i686 the Ptr forms are macros for GetWindowLongA/SetWindowLongA; only
+# the 64-bit build imports them.
+[ "$arch" = i686 ] && denied="$denied GetWindowLongPtrA SetWindowLongPtrA"
 
 dump=$($objdump -p "$exe")
 status=0

@@ -1,13 +1,94 @@
-// The setup driver. For now it only pumps messages; the start-up
-// conversation (language, instructions, display and version checks,
-// source folder, installed version, destination panel) comes with the
-// start-up conversation capability.
+// The setup driver: the start-up conversation in its fixed order, the
+// message loop that carries the installation, and the final notice.
 #include "setup_driver.h"
 #include "main_window.h"
 #include "setup_context.h"
+#include "message_catalogue.h"
+#include "installed_version.h"
+#include "../destination/destination_panel.h"
+#include "../desktop/instructions_viewer.h"
 
 namespace {
+
 const WPARAM EscapeKey = 27;
+const WORD MinWindowsVersion = 0x0350;          // 3.80, major in the high byte
+const DWORD NewestAcceptedVersion = 0x10001;    // file version 1.1
+const UINT NoRunningCopy = 65535;               // "Current hwnd" when absent
+const int PaletteColourBits = 8;
+const int DriveCount = 26;
+
+const char ProductSection[] = "Nimba Lune";
+const char NoProductWindowSection[] = "";
+
+const UINT ColourQuestionStyle = MB_ICONQUESTION | MB_YESNO;
+const UINT OldWindowsQuestionStyle = MB_ICONWARNING | MB_DEFBUTTON2 | MB_YESNO;
+const UINT NewerVersionQuestionStyle = MB_ICONQUESTION | MB_DEFBUTTON2 | MB_YESNO;
+
+int Ask(int id, UINT style)
+{
+    return MessageBoxA(setupContext.mainWindow, MessageText(id), MessageText(SetupCaption), style);
+}
+
+void UpperCaseLetters(char *text)
+{
+    for (; *text; ++text)
+        if (*text >= 'a' && *text <= 'z')
+            *text = (char)(*text - 'a' + 'A');
+}
+
+// The product keeps its window handle in its own INI file while it runs.
+void CloseRunningProduct()
+{
+    char iniFile[PathBufferSize];
+    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
+        return;
+    UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
+    if (window != NoRunningCopy)
+        SendMessageA((HWND)(UINT_PTR)window, WM_DESTROY, 0, 0);
+}
+
+// A Yes ends the process at once: the user goes to change the display mode.
+void CheckColourDepth()
+{
+    HDC dc = GetDC(setupContext.mainWindow);
+    if (!dc)
+        return;
+    int colourBits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(setupContext.mainWindow, dc);
+    int warning = ColourWarningFor(colourBits);
+    if (warning && Ask(warning, ColourQuestionStyle) == IDYES)
+        ExitProcess(0);
+}
+
+int NewerVersionInstalled()
+{
+    char program[PathBufferSize];
+    if (!GetProfileStringA(ProductSection, "Program", "", program, PathBufferSize))
+        return 0;
+    DWORD versionMS, versionLS;
+    return QueryInstalledVersion(program, &versionMS, &versionLS) && versionMS > NewestAcceptedVersion;
+}
+
+// The previous installation directory, if any, preselects its drive.
+void ShowDestinationPanel()
+{
+    char directory[ShortValueSize];
+    if (!GetProfileStringA(ProductSection, "Directory", "", directory, ShortValueSize)) {
+        CreateDestinationPanel('C', 1);
+        return;
+    }
+    UpperCaseLetters(directory);
+    lstrcpynA(setupContext.installDir, directory, PathBufferSize);
+    CreateDestinationPanel(directory[0], 0);
+}
+
+} // namespace
+
+int ColourWarningFor(int colourBits)
+{
+    if (colourBits > PaletteColourBits)
+        return 0;
+    return colourBits == PaletteColourBits ? PaletteColourWarning : LowColourWarning;
 }
 
 void RunMessageLoop()
@@ -23,13 +104,59 @@ void RunMessageLoop()
 
 int RunSetupDriver()
 {
+    CloseRunningProduct();
+    InitMessageCatalogue();
+    ChooseLanguage();
+    ShowInstructionsBesideSetup();
+    CheckColourDepth();
+    if (setupContext.windowsVersion < MinWindowsVersion
+        && Ask(OldWindowsWarning, OldWindowsQuestionStyle) != IDYES)
+        return 0;
+    if (!LocateSourceFolder())
+        return 1;
+    if (NewerVersionInstalled() && Ask(NewerVersionWarning, NewerVersionQuestionStyle) != IDYES)
+        return 1;
+    ShowDestinationPanel();
+
     RunMessageLoop();
+
     SetForegroundWindow(setupContext.mainWindow);
+    if (setupContext.installDone)
+        Ask(DoneNotice, MB_OK);
     CleanUpSetup();
     return 0;
 }
 
+int EnterProgramFolder(char *programPath)
+{
+    UpperCaseLetters(programPath);
+    BYTE drive = (BYTE)(programPath[0] - 'A');
+    if (drive >= DriveCount) {
+        Ask(InternalError3, MB_ICONERROR);
+        return 0;
+    }
+    // "X:" alone selects the drive with the directory last used on it.
+    char driveOnly[] = "A:";
+    driveOnly[0] = (char)('A' + drive);
+    SetCurrentDirectoryA(driveOnly);
+
+    for (int i = lstrlenA(programPath) - 1; i >= 0; --i)
+        if (programPath[i] == '\\') {
+            programPath[i] = 0;
+            break;
+        }
+    SetCurrentDirectoryA(programPath);
+    return 1;
+}
+
 int LocateSourceFolder()
 {
-    return 1;
+    char path[PathBufferSize];
+    DWORD length = GetModuleFileNameA(setupContext.instance, path, PathBufferSize);
+    if (length == 0) {
+        Ask(InternalError2, MB_ICONERROR);
+        return 0;
+    }
+    path[PathBufferSize - 1] = 0;   // a cut path may come back unterminated
+    return EnterProgramFolder(path);
 }

@@ -8,4 +8,13 @@ int LocateSourceFolder();
 // The message loop: ends on the quit message or after a dispatched Escape.
 void RunMessageLoop();
 
+// The colour-depth question for a display of so many bits per pixel: a
+// MessageId, or 0 when nothing is to be asked.
+int ColourWarningFor(int colourBits);
+
+// Makes the folder of the program at this path (changed in place) the
+// current directory; shows the error and returns 0 for a path without a
+// drive letter.
+int EnterProgramFolder(char *programPath);
+
 #endif

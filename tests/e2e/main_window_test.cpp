@@ -1,4 +1,5 @@
 // setup.exe started as a program: its window, and the ways it ends.
+#include "driver/distribution.h"
 #include "driver/driver.h"
 #include "support/test_support.h"
 
@@ -8,24 +9,34 @@ namespace {
 
 using namespace nldriver;
 
-std::string SetupPath()
-{
-    return nltest::JoinPath(nltest::BuildDir(), "setup.exe");
-}
-
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        process = Launch("\"" + SetupPath() + "\"");
-        ASSERT_TRUE(process.handle) << "cannot start " << SetupPath();
+        language.Set("enu");
+        viewer.UseTestViewer();
+        process = medium.Launch();
+        ASSERT_TRUE(process.handle) << "cannot start " << medium.SetupPath();
         window = WaitForWindowTitled(process.id, "SETUP Nimbalune 1.1");
         ASSERT_NE(window, nullptr);
+        // The language question comes first, before anything moves.
+        question = WaitForMessageBox(process.id);
+        ASSERT_NE(question.handle, nullptr);
     }
-    void TearDown() override { Close(process); }
+    void TearDown() override
+    {
+        Close(process);
+        CloseWindowsOfClass(ViewerClass);
+    }
+    void AnswerTheLanguageQuestion() { Answer(question, IDYES); }
 
+    nltest::SavedLanguageSetting language;
+    nltest::SavedProfileValue chosen{"Nimba Lune", "Language"};
+    HtmlAssociation viewer;
+    Distribution medium;
     Process process;
     HWND window = nullptr;
+    MessageBoxInfo question;
 };
 
 TEST_F(MainWindow, IsTitledPlacedAndSizedFromTheDialogBaseUnits)
@@ -39,25 +50,29 @@ TEST_F(MainWindow, IsTitledPlacedAndSizedFromTheDialogBaseUnits)
     EXPECT_EQ(info.rect.bottom - info.rect.top, HIWORD(units) * 360 / 16);
 
     // The class is named after the program's path, cut to 64 characters.
-    std::string expected = SetupPath().substr(0, 64);
+    std::string expected = medium.SetupPath().substr(0, 64);
     EXPECT_EQ(lstrcmpiA(info.className.c_str(), expected.c_str()), 0) << info.className;
+    EXPECT_EQ(question.owner, window);
     Screenshot("main-window");
 }
 
 TEST_F(MainWindow, ClosingTheWindowEndsWithCodeZero)
 {
+    AnswerTheLanguageQuestion();
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(process), 0);
 }
 
 TEST_F(MainWindow, EndOfSessionEndsWithCodeZero)
 {
+    AnswerTheLanguageQuestion();
     SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
     EXPECT_EQ(WaitForExit(process), 0);
 }
 
 TEST_F(MainWindow, EscapeEndsWithCodeOne)
 {
+    AnswerTheLanguageQuestion();
     TypeChar(window, 27);
     EXPECT_EQ(WaitForExit(process), 1);
 }

@@ -68,7 +68,13 @@ TempDir::TempDir(const std::string &tag)
 
 TempDir::~TempDir()
 {
-    RemoveTree(path_);
+    // A program that is still ending may hold a folder for a moment.
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        RemoveTree(path_);
+        if (GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES)
+            break;
+        Sleep(50);
+    }
 }
 
 bool FileExists(const std::string &path)

@@ -1,0 +1,102 @@
+// The driver's checks that can be taken in-process: which colour question a
+// display gets, and how the setup finds and enters its own folder.
+#include "setup/setup_driver.h"
+#include "setup/message_catalogue.h"
+#include "setup/setup_context.h"
+#include "driver/answerer.h"
+#include "support/saved_settings.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ColourDepth, PaletteAndFewerColoursAreAskedAbout)
+{
+    EXPECT_EQ(ColourWarningFor(1), LowColourWarning);
+    EXPECT_EQ(ColourWarningFor(4), LowColourWarning);    // 16 colours
+    EXPECT_EQ(ColourWarningFor(7), LowColourWarning);
+    EXPECT_EQ(ColourWarningFor(8), PaletteColourWarning);
+    EXPECT_EQ(ColourWarningFor(15), 0);
+    EXPECT_EQ(ColourWarningFor(16), 0);
+    EXPECT_EQ(ColourWarningFor(24), 0);
+    EXPECT_EQ(ColourWarningFor(32), 0);
+}
+
+class SourceFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetSetupContext();
+        ResetMessageCatalogue();
+        language.Set("fra");
+        InitMessageCatalogue();
+        before = nltest::CurrentDirectory();
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(before.c_str());
+        ResetMessageCatalogue();
+        ResetSetupContext();
+    }
+
+    nltest::SavedLanguageSetting language;
+    std::string before;
+};
+
+TEST_F(SourceFolder, ProgramFolderBecomesCurrentWhateverTheStartDirectory)
+{
+    nltest::TempDir elsewhere("elsewhere");
+    SetCurrentDirectoryA(elsewhere.path().c_str());
+    setupContext.instance = GetModuleHandleA(nullptr);
+    EXPECT_EQ(LocateSourceFolder(), 1);
+    EXPECT_EQ(lstrcmpiA(nltest::CurrentDirectory().c_str(), nltest::ProgramDirectory().c_str()), 0)
+        << nltest::CurrentDirectory();
+    SetCurrentDirectoryA(before.c_str());
+}
+
+TEST_F(SourceFolder, ProgramAtTheRootOfADriveEntersThatDrive)
+{
+    SetCurrentDirectoryA(nltest::ProgramDirectory().c_str());
+    char path[] = "c:\\setup.exe";
+    EXPECT_EQ(EnterProgramFolder(path), 1);
+    EXPECT_STREQ(path, "C:");
+    std::string current = nltest::CurrentDirectory();
+    EXPECT_EQ(current.substr(0, 3), "C:\\") << current;
+}
+
+TEST_F(SourceFolder, NetworkPathIsInternalError3)
+{
+    char path[] = "\\\\server\\share\\setup.exe";
+    nldriver::BoxAnswerer answerer(IDOK);
+    EXPECT_EQ(EnterProgramFolder(path), 0);
+    nldriver::MessageBoxInfo box = answerer.Finish();
+    ASSERT_NE(box.handle, nullptr);
+    EXPECT_EQ(box.caption, "Installation de Nimbalune");
+    EXPECT_EQ(box.text, "Erreur interne 0003");
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_TRUE(box.hasIcon);
+    EXPECT_EQ(nltest::CurrentDirectory(), before);
+
+    setupContext.language = LanguageEnglish;
+    char again[] = "\\\\server\\share\\setup.exe";
+    nldriver::BoxAnswerer english(IDOK);
+    EXPECT_EQ(EnterProgramFolder(again), 0);
+    box = english.Finish();
+    EXPECT_EQ(box.caption, "Installation of Nimbalune");
+    EXPECT_EQ(box.text, "Internal error 0003");
+}
+
+TEST_F(SourceFolder, UnknownProgramPathIsInternalError2)
+{
+    setupContext.instance = (HINSTANCE)(UINT_PTR)0x5A5A0000;   // no such module
+    nldriver::BoxAnswerer answerer(IDOK);
+    EXPECT_EQ(LocateSourceFolder(), 0);
+    nldriver::MessageBoxInfo box = answerer.Finish();
+    ASSERT_NE(box.handle, nullptr);
+    EXPECT_EQ(box.text, "Erreur interne 0002");
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(nltest::CurrentDirectory(), before);
+}
+
+} // namespace
