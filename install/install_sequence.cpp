@@ -6,13 +6,13 @@
 #include "../setup/setup_context.h"
 #include "../setup/message_catalogue.h"
 #include "../setup/log_pane.h"
+#include "../setup/setup_driver.h"
 #include "../desktop/shell_links.h"
 #include "../desktop/progman_group.h"
 
 namespace {
 
 const char ProductSection[] = "Nimba Lune";
-const int NoProductWindow = 65535;
 
 const char *const InstallSubdirectories[] = {
     "\\annule",
@@ -95,16 +95,6 @@ void NoteFailedCopy(const char *path)
 }
 
 } // namespace
-
-void CloseRunningProduct()
-{
-    char iniFile[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
-        return;
-    UINT productWindow = GetPrivateProfileIntA("", "Current hwnd", NoProductWindow, iniFile);
-    if (productWindow != (UINT)NoProductWindow)
-        SendMessageA((HWND)(UINT_PTR)productWindow, WM_DESTROY, 0, 0);
-}
 
 int CountFailedCopies()
 {

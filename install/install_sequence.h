@@ -4,9 +4,6 @@
 
 void RunInstallSequence();
 
-// Sends WM_DESTROY to the product's window named in its INI file, if any.
-void CloseRunningProduct();
-
 // Files the last installation could not copy.
 int CountFailedCopies();
 

@@ -7,6 +7,7 @@
 #include "installed_version.h"
 #include "../destination/destination_panel.h"
 #include "../desktop/instructions_viewer.h"
+#include "../install/install_sequence.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ const DWORD NewestAcceptedVersion = 0x10001;    // file version 1.1
 const UINT NoRunningCopy = 65535;               // "Current hwnd" when absent
 const int PaletteColourBits = 8;
 const int DriveCount = 26;
+const int IncompleteNoticeSize = 256;
 
 const char ProductSection[] = "Nimba Lune";
 const char NoProductWindowSection[] = "";
@@ -34,17 +36,6 @@ void UpperCaseLetters(char *text)
     for (; *text; ++text)
         if (*text >= 'a' && *text <= 'z')
             *text = (char)(*text - 'a' + 'A');
-}
-
-// The product keeps its window handle in its own INI file while it runs.
-void CloseRunningProduct()
-{
-    char iniFile[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
-        return;
-    UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
-    if (window != NoRunningCopy)
-        SendMessageA((HWND)(UINT_PTR)window, WM_DESTROY, 0, 0);
 }
 
 // A Yes ends the process at once: the user goes to change the display mode.
@@ -82,7 +73,32 @@ void ShowDestinationPanel()
     CreateDestinationPanel(directory[0], 0);
 }
 
+// The success notice, or, when files could not be copied, a warning that
+// says how many: a failed installation is not reported as a success.
+void ShowFinalNotice()
+{
+    int failedCopies = CountFailedCopies();
+    if (!failedCopies) {
+        Ask(DoneNotice, MB_OK);
+        return;
+    }
+    char text[IncompleteNoticeSize];
+    wsprintfA(text, MessageText(IncompleteInstallFormat), failedCopies);
+    MessageBoxA(setupContext.mainWindow, text, MessageText(SetupCaption), MB_ICONWARNING | MB_OK);
+}
+
 } // namespace
+
+// The product keeps its window handle in its own INI file while it runs.
+void CloseRunningProduct()
+{
+    char iniFile[PathBufferSize];
+    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
+        return;
+    UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
+    if (window != NoRunningCopy)
+        SendMessageA((HWND)(UINT_PTR)window, WM_DESTROY, 0, 0);
+}
 
 int ColourWarningFor(int colourBits)
 {
@@ -122,7 +138,7 @@ int RunSetupDriver()
 
     SetForegroundWindow(setupContext.mainWindow);
     if (setupContext.installDone)
-        Ask(DoneNotice, MB_OK);
+        ShowFinalNotice();
     CleanUpSetup();
     return 0;
 }

@@ -93,6 +93,9 @@ const Entry Entries[] = {
     {32, SetupCaption,
      u8"Installation de Nimbalune",
      u8"Installation of Nimbalune"},
+    {33, IncompleteInstallFormat,
+     u8"L'installation est incomplète : %d fichier(s) n'ont pas pu être copiés.",
+     u8"The installation is incomplete: %d file(s) could not be copied."},
 };
 
 const char FrenchFirstQuestion[] =
@@ -142,7 +145,7 @@ TEST_F(Catalogue, EveryEntryHoldsItsTextsInWindows1252ByteForByte)
         setupContext.language = LanguageEnglish;
         EXPECT_EQ(MessageText(entry.id), Cp1252(entry.english)) << "English text of id " << entry.number;
     }
-    EXPECT_EQ(listed.size(), 24u);
+    EXPECT_EQ(listed.size(), 25u);
 
     // Accented letters are single bytes: é is 233, ç 231, ô 244.
     setupContext.language = LanguageFrench;
