@@ -57,12 +57,16 @@ HWND WaitForPanel(const Process &process, const BoxAnswer &answer, std::vector<M
 
 std::vector<std::string> ComboItems(HWND combo)
 {
+    // Asked in UTF-16: Wine passes the ANSI form of CB_GETLBTEXT between
+    // processes as UTF-16 without converting it back.
     std::vector<std::string> items;
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        char text[512] = {};
-        SendMessageA(combo, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
-        items.push_back(text);
+        wchar_t text[512] = {};
+        SendMessageW(combo, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
+        char narrow[1024] = {};
+        WideCharToMultiByte(1252, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+        items.push_back(narrow);
     }
     return items;
 }

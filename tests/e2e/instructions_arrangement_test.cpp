@@ -43,7 +43,9 @@ TEST_F(InstructionsArrangement, ViewerAboveSetupWindowBelow)
         EXPECT_TRUE(HasRect(viewerWindow, 0, 0, 1280, 682));
     }
     // The setup window has the foreground back.
-    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 8000))
+        << "foreground: \"" << Describe(GetForegroundWindow()).className << "\" \""
+        << Describe(GetForegroundWindow()).title << "\"";
     LogWindows("arranged");
     Screenshot("instructions-" + ScreenName());
 
