@@ -16,7 +16,9 @@ static const char Text[] =
     "This program is a sample that comes with the demonstration medium.";
 #endif
 
+static const TextWindow Window = {"NimbaluneSampleText", Title, Text, 120, 80, 460, 320, NULL, NULL};
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    return RunTextWindow(instance, Title, Text);
+    return RunTextWindow(instance, Window);
 }

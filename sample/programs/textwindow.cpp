@@ -2,8 +2,8 @@
 
 namespace {
 
-const char ClassName[] = "NimbaluneSampleText";
-const char *shownText = "";
+const int Margin = 12;
+const TextWindow *shown;
 
 LRESULT CALLBACK TextWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -13,13 +13,15 @@ LRESULT CALLBACK TextWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         HDC dc = BeginPaint(window, &paint);
         RECT client;
         GetClientRect(window, &client);
-        InflateRect(&client, -12, -12);
+        InflateRect(&client, -Margin, -Margin);
         SetBkMode(dc, TRANSPARENT);
-        DrawTextA(dc, shownText, -1, &client, DT_WORDBREAK);
+        DrawTextA(dc, shown->text, -1, &client, DT_WORDBREAK);
         EndPaint(window, &paint);
         return 0;
     }
     case WM_DESTROY:
+        if (shown->onDestroy)
+            shown->onDestroy(window);
         PostQuitMessage(0);
         return 0;
     }
@@ -28,20 +30,23 @@ LRESULT CALLBACK TextWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 } // namespace
 
-int RunTextWindow(HINSTANCE instance, const char *title, const char *text)
+int RunTextWindow(HINSTANCE instance, const TextWindow &description)
 {
-    shownText = text;
+    shown = &description;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = TextWndProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = ClassName;
+    windowClass.lpszClassName = description.className;
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, ClassName, title, WS_OVERLAPPEDWINDOW, 120, 80, 460, 320,
+    HWND window = CreateWindowExA(0, description.className, description.title, WS_OVERLAPPEDWINDOW,
+                                  description.x, description.y, description.width, description.height,
                                   NULL, NULL, instance, NULL);
     if (!window)
         return 1;
+    if (description.onShown)
+        description.onShown(window);
     ShowWindow(window, SW_SHOW);
     MSG message;
     while (GetMessageA(&message, NULL, 0, 0) > 0) {

@@ -1,10 +1,8 @@
 #include "driver/inspect.h"
+#include "support/shell_support.h"
 #include "support/test_support.h"
 
 #include <windows.h>
-#include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 
 namespace nldriver {
 
@@ -39,33 +37,14 @@ void Walk(const std::string &root, const std::string &relative, bool wantDirecto
 Shortcut ReadShortcut(const std::string &path)
 {
     Shortcut shortcut;
-    HRESULT initialised = CoInitialize(nullptr);
-    IShellLinkA *link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   (void **)&link))) {
-        IPersistFile *file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
-            wchar_t wide[MAX_PATH];
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-            if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-                char text[MAX_PATH] = {};
-                link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-                shortcut.target = text;
-                text[0] = 0;
-                link->GetArguments(text, MAX_PATH);
-                shortcut.arguments = text;
-                text[0] = 0;
-                link->GetWorkingDirectory(text, MAX_PATH);
-                shortcut.workingDirectory = text;
-                link->GetShowCmd(&shortcut.showCommand);
-                shortcut.ok = true;
-            }
-            file->Release();
-        }
-        link->Release();
+    nltest::ShellLinkInfo info;
+    if (nltest::ReadShellLink(path, info)) {
+        shortcut.ok = true;
+        shortcut.target = info.path;
+        shortcut.arguments = info.arguments;
+        shortcut.workingDirectory = info.workingDirectory;
+        shortcut.showCommand = info.showCommand;
     }
-    if (SUCCEEDED(initialised))
-        CoUninitialize();
     return shortcut;
 }
 
