@@ -4,6 +4,7 @@
 #include "file_copier.h"
 #include "progress_window.h"
 #include "setup/setup_context.h"
+#include "setup/system_library.h"
 
 #include <lzexpand.h>
 
@@ -93,11 +94,11 @@ int ExpandOneFile(INT source)
     HFILE destination = OpenFile(destinationPath, &openInfo, OF_CREATE);
     if (destination == HFILE_ERROR)
         return 0;
-    LONG copied = CopyLZFile(source, destination);
+    LONG copied = SysCopyLZFile(source, destination);
     // The expanded length, as the compressed file's header gives it, shows
     // a damaged file whose data ends early: CopyLZFile stops there silently.
     // Asked only after the copy: Wine's CopyLZFile copies nothing after a seek.
-    LONG expected = LZSeek(source, 0, FILE_END);
+    LONG expected = SysLZSeek(source, 0, FILE_END);
     // Wine's expander runs on past that length when the compressor padded
     // the data (mscompress does so for an empty file): the header is right.
     if (expected >= 0 && copied > expected) {
@@ -105,7 +106,7 @@ int ExpandOneFile(INT source)
         if (SetFilePointer(file, expected, NULL, FILE_BEGIN) == (DWORD)expected && SetEndOfFile(file))
             copied = expected;
     }
-    LZClose(destination);
+    SysLZClose(destination);
     if (copied < 0 || copied != expected) {
         DeleteFileA(destinationPath);
         return 0;
@@ -171,7 +172,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
     int failures = 0;
     LONGLONG doneBytes = 0;
     int shownPercent = 0;
-    LZStart();
+    SysLZStart();
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(searchPattern, &entry);
     if (search != INVALID_HANDLE_VALUE) {
@@ -184,7 +185,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
                 continue;
             }
             OFSTRUCT openInfo;
-            INT source = LZOpenFileA(sourcePath, &openInfo, OF_READ);
+            INT source = SysLZOpenFileA(sourcePath, &openInfo, OF_READ);
             if (source < 0) {
                 NoteFailure(failures, destinationPath);
                 continue;
@@ -204,7 +205,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
 
             if (!ExpandOneFile(source))
                 NoteFailure(failures, destinationPath);
-            LZClose(source);
+            SysLZClose(source);
 
             // The window already shows the same text, so an unchanged
             // percentage would repaint the very same picture.
@@ -219,7 +220,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
-    LZDone();
+    SysLZDone();
 
     if (withProgress)
         ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");

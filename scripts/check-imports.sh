@@ -1,12 +1,13 @@
 #!/bin/sh
-# Checks a built setup.exe: it imports only from the eight system DLLs the
-# product may use, no function that Windows 95 lacks, and (for the i686
-# build) is a 4.0 executable.
+# Checks a built setup.exe: it imports from exactly the six system DLLs the
+# product may use (VERSION and LZ32 are loaded by path at run time), no
+# function that Windows 95 lacks, and (for the i686 build) is a 4.0
+# executable.
 set -e
 exe=$1
 arch=${2:-i686}
 objdump=$arch-w64-mingw32-objdump
-allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll ole32.dll LZ32.dll VERSION.dll"
+allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll ole32.dll"
 # Functions that appeared after Windows 95 and that compilers or careless
 # code tend to pull in.
 denied="IsDebuggerPresent InitializeCriticalSectionAndSpinCount GetDiskFreeSpaceExA \
@@ -29,7 +30,7 @@ done
 for f in $denied; do
     if echo "$dump" | grep -qw "$f"; then echo "FAIL: imports $f"; status=1; fi
 done
-# Windows 95's KERNEL32 has no LZ functions: they must come from LZ32.
+# Windows 95's KERNEL32 has no LZ functions: they come from LZ32 at run time.
 lz_from_kernel=$(echo "$dump" | awk '
     /DLL Name:/ { dll = toupper($3) }
     dll == "KERNEL32.DLL" && ($3 ~ /^LZ/ || $3 ~ /^(CopyLZFile|GetExpandedNameA)$/) { print $3 }')
@@ -40,6 +41,9 @@ if [ "$arch" = i686 ]; then
     [ "$subsystem" = 4.0 ] || { echo "FAIL: subsystem version $subsystem"; status=1; }
     [ "$osversion" = 4.0 ] || { echo "FAIL: OS version $osversion"; status=1; }
 fi
+for a in $allowed; do
+    echo "$dlls" | grep -qix "$a" || { echo "FAIL: does not import $a"; status=1; }
+done
 echo "$dlls" | tr '\n' ' '; echo
 [ $status = 0 ] && echo "setup.exe imports: ok"
 exit $status

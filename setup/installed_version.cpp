@@ -3,6 +3,7 @@
 // its last write instead (hour.minute, second.0), which the caller compares
 // in the same way.
 #include "installed_version.h"
+#include "system_library.h"
 
 namespace {
 
@@ -51,19 +52,19 @@ int QueryInstalledVersion(const char *path, DWORD *versionMS, DWORD *versionLS)
         return 0;
 
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    DWORD size = SysGetFileVersionInfoSizeA(path, &handle);
     if (size == 0)
         return QueryFileTimeVersion(path, versionMS, versionLS);
     if (size > VersionBufferSize)
         size = VersionBufferSize;   // the fixed part always comes first
-    if (!GetFileVersionInfoA(path, handle, size, versionBuffer))
+    if (!SysGetFileVersionInfoA(path, handle, size, versionBuffer))
         return QueryFileTimeVersion(path, versionMS, versionLS);
 
     VS_FIXEDFILEINFO *fixed = NULL;
     UINT length = 0;
     char root[] = "\\";
     // A resource without a fixed part would hand back other data in its place.
-    if (!VerQueryValueA(versionBuffer, root, (void **)&fixed, &length) || !fixed
+    if (!SysVerQueryValueA(versionBuffer, root, (void **)&fixed, &length) || !fixed
         || length < sizeof(VS_FIXEDFILEINFO))
         return QueryFileTimeVersion(path, versionMS, versionLS);
 

@@ -1,0 +1,145 @@
+// VERSION.DLL and LZ32.DLL, loaded by full path from the system directory
+// on first use. A library or function that cannot be found makes every
+// call through it fail as the real function fails, never crash.
+#include "system_library.h"
+
+#include <lzexpand.h>
+
+namespace {
+
+enum Library { VersionLibrary, LzLibrary, LibraryCount };
+
+const char *const libraryNames[LibraryCount] = { "version.dll", "lz32.dll" };
+HMODULE libraries[LibraryCount];
+int librariesTried[LibraryCount];
+
+enum Function {
+    FnGetFileVersionInfoSize, FnGetFileVersionInfo, FnVerQueryValue,
+    FnLZStart, FnLZOpenFile, FnCopyLZFile, FnLZSeek, FnLZClose, FnLZDone,
+    FunctionCount
+};
+
+struct FunctionEntry {
+    Library library;
+    const char *name;
+};
+
+const FunctionEntry functionTable[FunctionCount] = {
+    { VersionLibrary, "GetFileVersionInfoSizeA" },
+    { VersionLibrary, "GetFileVersionInfoA" },
+    { VersionLibrary, "VerQueryValueA" },
+    { LzLibrary, "LZStart" },
+    { LzLibrary, "LZOpenFileA" },
+    { LzLibrary, "CopyLZFile" },
+    { LzLibrary, "LZSeek" },
+    { LzLibrary, "LZClose" },
+    { LzLibrary, "LZDone" },
+};
+FARPROC functions[FunctionCount];
+
+typedef DWORD (WINAPI *VersionSizeProc)(LPCSTR, LPDWORD);
+typedef BOOL (WINAPI *VersionInfoProc)(LPCSTR, DWORD, DWORD, LPVOID);
+typedef BOOL (WINAPI *VersionQueryProc)(LPCVOID, LPCSTR, LPVOID *, PUINT);
+typedef INT (WINAPI *LzStartProc)(void);
+typedef INT (WINAPI *LzOpenProc)(LPSTR, LPOFSTRUCT, WORD);
+typedef LONG (WINAPI *LzCopyProc)(INT, INT);
+typedef LONG (WINAPI *LzSeekProc)(INT, LONG, INT);
+typedef void (WINAPI *LzCloseProc)(INT);
+typedef void (WINAPI *LzDoneProc)(void);
+
+// Loads a library from the system directory, once.
+HMODULE SystemLibrary(Library library)
+{
+    if (librariesTried[library])
+        return libraries[library];
+    librariesTried[library] = 1;
+
+    char path[MAX_PATH];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    const char *name = libraryNames[library];
+    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH)
+        return NULL;
+    if (path[length - 1] != '\\')
+        lstrcatA(path, "\\");
+    lstrcatA(path, name);
+    libraries[library] = LoadLibraryA(path);
+    return libraries[library];
+}
+
+// The address of a function, NULL when it cannot be had.
+FARPROC Address(Function function)
+{
+    if (!functions[function]) {
+        HMODULE module = SystemLibrary(functionTable[function].library);
+        if (module)
+            functions[function] = GetProcAddress(module, functionTable[function].name);
+    }
+    return functions[function];
+}
+
+// GetProcAddress hands back FARPROC; the cast to the real type goes
+// through void * to keep the compiler's function-cast warning quiet.
+template <typename Proc> Proc Lookup(Function function)
+{
+    return (Proc)(void *)Address(function);
+}
+
+} // namespace
+
+DWORD SysGetFileVersionInfoSizeA(LPCSTR path, LPDWORD handle)
+{
+    VersionSizeProc proc = Lookup<VersionSizeProc>(FnGetFileVersionInfoSize);
+    if (handle)
+        *handle = 0;
+    return proc ? proc(path, handle) : 0;
+}
+
+BOOL SysGetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data)
+{
+    VersionInfoProc proc = Lookup<VersionInfoProc>(FnGetFileVersionInfo);
+    return proc ? proc(path, handle, size, data) : FALSE;
+}
+
+BOOL SysVerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID *buffer, PUINT length)
+{
+    VersionQueryProc proc = Lookup<VersionQueryProc>(FnVerQueryValue);
+    return proc ? proc(block, subBlock, buffer, length) : FALSE;
+}
+
+INT SysLZStart(void)
+{
+    LzStartProc proc = Lookup<LzStartProc>(FnLZStart);
+    return proc ? proc() : LZERROR_GLOBALLOC;
+}
+
+INT SysLZOpenFileA(LPSTR path, LPOFSTRUCT openInfo, WORD style)
+{
+    LzOpenProc proc = Lookup<LzOpenProc>(FnLZOpenFile);
+    return proc ? proc(path, openInfo, style) : LZERROR_BADINHANDLE;
+}
+
+LONG SysCopyLZFile(INT source, INT destination)
+{
+    LzCopyProc proc = Lookup<LzCopyProc>(FnCopyLZFile);
+    return proc ? proc(source, destination) : LZERROR_BADINHANDLE;
+}
+
+LONG SysLZSeek(INT file, LONG offset, INT from)
+{
+    LzSeekProc proc = Lookup<LzSeekProc>(FnLZSeek);
+    return proc ? proc(file, offset, from) : LZERROR_BADINHANDLE;
+}
+
+void SysLZClose(INT file)
+{
+    LzCloseProc proc = Lookup<LzCloseProc>(FnLZClose);
+    if (proc)
+        proc(file);
+}
+
+void SysLZDone(void)
+{
+    LzDoneProc proc = Lookup<LzDoneProc>(FnLZDone);
+    if (proc)
+        proc();
+}

@@ -1,0 +1,29 @@
+// Whole installations for the fault and hardening tests: the sample medium,
+// its manifest, copies of it elsewhere, and a run from start to final box.
+#ifndef NIMBALUNE_INSTALLATION_H
+#define NIMBALUNE_INSTALLATION_H
+
+#include "driver/driver.h"
+#include "driver/setup_person.h"
+
+#include <map>
+#include <string>
+
+namespace nldriver {
+
+std::string MediumDir();
+// The manifest written with the medium: installed path -> SHA-256.
+std::map<std::string, std::string> MediumManifest();
+// Copies a directory tree; false when anything could not be copied.
+bool CopyTree(const std::string &from, const std::string &to);
+// Files of installDir that differ from the manifest or are missing, named.
+std::string TreeDifferences(const std::string &installDir);
+
+// Starts a setup program, answers up to the panel, presses Start and waits
+// for the box at the end, which it leaves open. An empty box when any of it
+// did not happen.
+MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs = 120000);
+
+} // namespace nldriver
+
+#endif
