@@ -90,14 +90,19 @@ void ShowFinalNotice()
 } // namespace
 
 // The product keeps its window handle in its own INI file while it runs.
+// A value left behind by a crash, or written by hand, may name no window:
+// and -1 is HWND_TOPMOST, which SendMessageA (as on a 16-bit handle 0xFFFF)
+// takes for HWND_BROADCAST, destroying every top-level window. So only a
+// handle that names a window gets the message.
 void CloseRunningProduct()
 {
     char iniFile[PathBufferSize];
     if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
         return;
     UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
-    if (window != NoRunningCopy)
-        SendMessageA((HWND)(UINT_PTR)window, WM_DESTROY, 0, 0);
+    HWND product = (HWND)(UINT_PTR)window;
+    if (window != NoRunningCopy && IsWindow(product))
+        SendMessageA(product, WM_DESTROY, 0, 0);
 }
 
 int ColourWarningFor(int colourBits)

@@ -8,24 +8,41 @@ namespace nltest {
 
 namespace {
 
-// The binary layout of a VS_VERSIONINFO block without children.
-std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO &fixed)
+// One block: length, value length, type, key, value on a 4-byte boundary.
+std::vector<BYTE> Block(const wchar_t *key, size_t keyBytes, const void *value, size_t valueBytes, WORD type)
 {
-    static const wchar_t key[] = L"VS_VERSION_INFO";
-    const size_t keyBytes = sizeof key;                   // with the terminator
     const size_t valueOffset = (6 + keyBytes + 3) & ~(size_t)3;
-    std::vector<BYTE> block(valueOffset + sizeof fixed, 0);
-    WORD header[3] = {(WORD)block.size(), (WORD)sizeof fixed, 0};
+    std::vector<BYTE> block(valueOffset + valueBytes, 0);
+    WORD header[3] = {(WORD)block.size(), (WORD)valueBytes, type};
     std::memcpy(block.data(), header, sizeof header);
     std::memcpy(block.data() + 6, key, keyBytes);
-    std::memcpy(block.data() + valueOffset, &fixed, sizeof fixed);
+    if (valueBytes)
+        std::memcpy(block.data() + valueOffset, value, valueBytes);
+    return block;
+}
+
+// The binary layout of a VS_VERSIONINFO block, with one binary child of
+// paddingBytes when asked for.
+std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO &fixed, size_t paddingBytes)
+{
+    static const wchar_t key[] = L"VS_VERSION_INFO";
+    static const wchar_t childKey[] = L"Padding";
+    std::vector<BYTE> block = Block(key, sizeof key, &fixed, sizeof fixed, 0);
+    if (paddingBytes) {
+        std::vector<BYTE> filler(paddingBytes, 'p');
+        std::vector<BYTE> child = Block(childKey, sizeof childKey, filler.data(), filler.size(), 0);
+        block.resize((block.size() + 3) & ~(size_t)3, 0);
+        block.insert(block.end(), child.begin(), child.end());
+        WORD length = (WORD)block.size();
+        std::memcpy(block.data(), &length, sizeof length);
+    }
     return block;
 }
 
 } // namespace
 
 bool WriteVersionedProgram(const std::string &path, WORD major, WORD minor, WORD build, WORD revision,
-                           bool zeroFixedPart)
+                           bool zeroFixedPart, size_t paddingBytes)
 {
     std::string original = JoinPath(ProgramDirectory(), "product_standin.exe");
     if (!CopyFileA(original.c_str(), path.c_str(), FALSE))
@@ -42,7 +59,7 @@ bool WriteVersionedProgram(const std::string &path, WORD major, WORD minor, WORD
         fixed.dwFileOS = VOS__WINDOWS32;
         fixed.dwFileType = VFT_APP;
     }
-    std::vector<BYTE> block = VersionBlock(fixed);
+    std::vector<BYTE> block = VersionBlock(fixed, paddingBytes);
     HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
     if (!update)
         return false;

@@ -10,9 +10,11 @@ namespace nltest {
 
 // Copies build/.../tests/product_standin.exe to path and gives the copy a
 // version resource whose file version is major.minor.build.revision. With
-// zeroFixedPart the whole fixed part, signature included, is zeros.
+// zeroFixedPart the whole fixed part, signature included, is zeros. With
+// paddingBytes the block gets a child of about that many bytes behind the
+// fixed part, for resources larger than a reader's buffer.
 bool WriteVersionedProgram(const std::string &path, WORD major, WORD minor, WORD build, WORD revision,
-                           bool zeroFixedPart = false);
+                           bool zeroFixedPart = false, size_t paddingBytes = 0);
 
 // Sets a file's last-write time to this local time of day (today's date).
 bool SetLocalWriteTime(const std::string &path, WORD hour, WORD minute, WORD second);

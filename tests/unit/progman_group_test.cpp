@@ -276,4 +276,16 @@ TEST_F(ProgmanGroupTest, RunningTwiceGivesAFreshlyPatchedCopyAndOneEntry)
     EXPECT_EQ(Setting("Group2"), "");
 }
 
+TEST_F(ProgmanGroupTest, TemplateOfOneHundredBytesIsCopiedUntouched)
+{
+    std::string source = GroupTemplate().substr(0, 100);
+    WriteTemplate(source);
+
+    InstallProgmanGroup();
+
+    EXPECT_TRUE(InstalledGroup() == source);
+    EXPECT_EQ(Setting("Group1"), groupPath);
+    EXPECT_EQ(Setting("Group2"), "");
+}
+
 } // namespace

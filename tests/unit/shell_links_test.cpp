@@ -212,7 +212,6 @@ TEST_F(ShellLinksTest, WithoutProgramsValueNoProductFolderAndNoExplorer)
     InstallDesktopIntegration();
 
     EXPECT_TRUE(DirectoryEntries(programs).empty());
-    EXPECT_TRUE(StartedExplorers().empty());
     ExpectLink({startMenu, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
     ExpectLink({desktop, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
     ExpectLink({startUp, "Nimbalune.lnk", "\\Nimbalun.exe"});
@@ -262,6 +261,24 @@ TEST_F(ShellLinksTest, ShellFolderValuesAreTakenWhateverTheirType)
     ExpectLink({desktop, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
     EXPECT_TRUE(DirectoryEntries(startMenu).empty());
     ExpectLink({startUp, "Nimbalune.lnk", "\\Nimbalun.exe"});
+}
+
+TEST_F(ShellLinksTest, ShellFolderValuesOfAThousandCharactersAreSkipped)
+{
+    setupContext.language = LanguageEnglish;
+    std::string overlong = "C:\\" + std::string(997, 'x');
+    ASSERT_EQ(overlong.size(), 1000u);
+    folders.SetRaw("Programs", REG_SZ, overlong);
+    folders.SetRaw("Start Menu", REG_EXPAND_SZ, overlong);
+
+    InstallDesktopIntegration();
+
+    EXPECT_FALSE(DirectoryExists(ProductFolder()));
+    EXPECT_TRUE(DirectoryEntries(startMenu).empty());
+    ExpectLink({desktop, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
+    ExpectLink({startUp, "Nimbalune.lnk", "\\Nimbalun.exe"});
+    std::string data;
+    EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", data));
 }
 
 TEST_F(ShellLinksTest, WithoutUninstallKeyShortcutsAreStillMade)
