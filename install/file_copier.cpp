@@ -87,13 +87,17 @@ int Percent(LONGLONG done, LONGLONG total)
 // arrived. A copy that fails part-way is deleted rather than left truncated.
 int ExpandOneFile(INT source)
 {
-    // OpenFile rather than LZOpenFileA, which gives the same handle when
-    // creating but, when the name cannot be created, quietly creates the
-    // compressed form of the name ("NAME.EX_") instead.
-    OFSTRUCT openInfo;
-    HFILE destination = OpenFile(destinationPath, &openInfo, OF_CREATE);
-    if (destination == HFILE_ERROR)
+    // CreateFileA rather than LZOpenFileA, which, when the name cannot be
+    // created, quietly creates the compressed form of the name ("NAME.EX_")
+    // instead, and rather than OpenFile, which takes no path of
+    // OFS_MAXPATHNAME (128) characters or more: a previous directory of 127
+    // characters leaves no room for a file name. The LZ functions take a
+    // plain file handle as an HFILE.
+    HANDLE created = CreateFileA(destinationPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, NULL);
+    if (created == INVALID_HANDLE_VALUE)
         return 0;
+    HFILE destination = (HFILE)(INT_PTR)created;
     LONG copied = SysCopyLZFile(source, destination);
     // The expanded length, as the compressed file's header gives it, shows
     // a damaged file whose data ends early: CopyLZFile stops there silently.

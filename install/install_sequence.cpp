@@ -46,6 +46,8 @@ struct CopyStep {
     int heading;                     // a MessageId, or NoHeading
 };
 
+const char DistributionFolder[] = "Files.ins";
+
 const CopyStep CopyPlan[] = {
     {"Readme.exe", "", NoHeading},
     {"Lisezmoi.exe", "", NoHeading},
@@ -117,14 +119,22 @@ void RunInstallSequence()
     for (const char *tree : ObsoleteTrees)
         RemoveDirectoryTree(InstallPath(tree));
 
+    // A medium without its distribution folder holds nothing to install,
+    // which must not end in the success notice.
+    DWORD attributes = GetFileAttributesA(DistributionFolder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        NoteFailedCopy(DistributionFolder);
     for (const CopyStep &step : CopyPlan) {
         const char *heading = step.heading == NoHeading ? "" : MessageText(step.heading);
         CopyFiles(step.sourcePattern, InstallPath(step.destinationSuffix), 1, heading);
     }
 
     for (const char *obsolete : ObsoleteFiles) {
+        // OpenFile takes no path of OFS_MAXPATHNAME characters or more.
         OFSTRUCT info;
-        OpenFile(InstallPath(obsolete), &info, OF_DELETE);
+        const char *path = InstallPath(obsolete);
+        if (OpenFile(path, &info, OF_DELETE) == HFILE_ERROR)
+            DeleteFileA(path);
     }
 
     WriteProfileStringA(ProductSection, "Directory", setupContext.installDir);
