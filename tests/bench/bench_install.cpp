@@ -1,0 +1,152 @@
+// Times whole installations for scripts/bench-install.sh:
+//   bench_install setup SETUP_EXE        the setup, driven as a person would,
+//                                        from the start button to the final box
+//   bench_install peer INSTALLER DEST    a silent installer (/S /D=DEST)
+//   bench_install floor SOURCE DEST      LZOpenFileA and CopyLZFile over a
+//                                        whole tree, no window, no progress
+// Prints: NAME SECONDS PEAK_KIB RESULT (RESULT 0 when all went well).
+#include "driver/driver.h"
+#include "driver/product_state.h"
+#include "driver/setup_person.h"
+#include "support/test_support.h"
+
+#include <windows.h>
+#include <lzexpand.h>
+#include <psapi.h>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using namespace nldriver;
+
+double Seconds(const LARGE_INTEGER &from, const LARGE_INTEGER &to)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return (double)(to.QuadPart - from.QuadPart) / (double)frequency.QuadPart;
+}
+
+SIZE_T PeakKiB(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
+        return 0;
+    return counters.PeakWorkingSetSize / 1024;
+}
+
+int RunSetup(const std::string &setup)
+{
+    ForgetProduct();
+    Process process = Launch("\"" + setup + "\"", nltest::BuildDir());
+    HWND main = WaitForPanel(process);
+    if (!main) {
+        std::printf("setup 0 0 1\n");
+        return 1;
+    }
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    PressStart(main);
+    HWND box = nullptr;
+    SIZE_T peak = 0;
+    while (!box && IsRunning(process)) {
+        box = WaitForWindow(process.id, [](const WindowInfo &w) { return IsMessageBox(w.handle); }, 20);
+        SIZE_T now = PeakKiB(process.handle);
+        if (now > peak)
+            peak = now;
+    }
+    QueryPerformanceCounter(&end);
+    int result = 1;
+    if (box) {
+        MessageBoxInfo info = ReadMessageBox(box);
+        result = info.text == "The installation ends successfully.\n" ? 0 : 2;
+        Answer(info, IDOK);
+    }
+    WaitForExit(process);
+    Close(process);
+    CloseProductWindows();
+    std::printf("setup %.3f %lu %d\n", Seconds(start, end), (unsigned long)peak, result);
+    return result;
+}
+
+int RunPeer(const std::string &installer, const std::string &destination)
+{
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    Process process = Launch("\"" + installer + "\" /S /D=" + destination);
+    SIZE_T peak = 0;
+    while (process.handle && WaitForSingleObject(process.handle, 20) == WAIT_TIMEOUT) {
+        SIZE_T now = PeakKiB(process.handle);
+        if (now > peak)
+            peak = now;
+    }
+    QueryPerformanceCounter(&end);
+    SIZE_T last = process.handle ? PeakKiB(process.handle) : 0;
+    if (last > peak)
+        peak = last;
+    DWORD code = 1;
+    if (process.handle)
+        GetExitCodeProcess(process.handle, &code);
+    Close(process);
+    std::printf("peer %.3f %lu %lu\n", Seconds(start, end), (unsigned long)peak, (unsigned long)code);
+    return code != 0;
+}
+
+int CopyTreeFloor(const std::string &source, const std::string &destination)
+{
+    CreateDirectoryA(destination.c_str(), nullptr);
+    int failures = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((source + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return 1;
+    do {
+        std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string from = source + "\\" + name, to = destination + "\\" + name;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            failures += CopyTreeFloor(from, to);
+            continue;
+        }
+        OFSTRUCT info;
+        INT in = LZOpenFileA(&from[0], &info, OF_READ);
+        INT out = LZOpenFileA(&to[0], &info, OF_CREATE);
+        if (in < 0 || out < 0 || CopyLZFile(in, out) < 0)
+            ++failures;
+        if (in >= 0)
+            LZClose(in);
+        if (out >= 0)
+            LZClose(out);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return failures;
+}
+
+int RunFloor(const std::string &source, const std::string &destination)
+{
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    LZStart();
+    int failures = CopyTreeFloor(source, destination);
+    LZDone();
+    QueryPerformanceCounter(&end);
+    std::printf("floor %.3f %lu %d\n", Seconds(start, end), (unsigned long)PeakKiB(GetCurrentProcess()), failures);
+    return failures != 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "setup" && argc == 3)
+        return RunSetup(argv[2]);
+    if (mode == "peer" && argc == 4)
+        return RunPeer(argv[2], argv[3]);
+    if (mode == "floor" && argc == 4)
+        return RunFloor(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: bench_install setup SETUP | peer INSTALLER DEST | floor SOURCE DEST\n");
+    return 2;
+}
