@@ -47,16 +47,11 @@ int PutName(char *path, int start, const char *name)
     return 1;
 }
 
-// The stored size of sourcePath, NoSize when it cannot be read.
-DWORD StoredSize()
+// The stored size of a file as the search found it: no file is opened
+// just to be sized. Larger than 4 GB counts as NoSize.
+DWORD StoredSize(const WIN32_FIND_DATAA &entry)
 {
-    OFSTRUCT openInfo;
-    HFILE file = OpenFile(sourcePath, &openInfo, OF_READ);
-    if (file == HFILE_ERROR)
-        return NoSize;
-    DWORD size = GetFileSize((HANDLE)(INT_PTR)file, NULL);
-    _lclose(file);
-    return size;
+    return entry.nFileSizeHigh ? NoSize : entry.nFileSizeLow;
 }
 
 // Sum of the stored sizes of every matching file.
@@ -68,9 +63,9 @@ LONGLONG TotalStoredBytes()
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     do {
-        if (IsDirectory(entry) || !PutName(sourcePath, sourceNameStart, entry.cFileName))
+        if (IsDirectory(entry) || sourceNameStart + lstrlenA(entry.cFileName) >= CopyPathSize)
             continue;
-        DWORD size = StoredSize();
+        DWORD size = StoredSize(entry);
         if (size != NoSize)
             total += size;
     } while (FindNextFileA(search, &entry));
@@ -197,7 +192,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
 
             DWORD fileBytes = 0;
             if (withProgress) {
-                DWORD size = StoredSize();
+                DWORD size = StoredSize(entry);
                 if (size != NoSize) {
                     fileBytes = size;
                     lstrcpynA(progressText + headingLength, entry.cFileName,
