@@ -77,6 +77,7 @@ make_medium() {
     touch "$DATA/.ready"
 }
 [ -f "$DATA/.ready" ] || make_medium
+cp "$BUILD/setup.exe" "$MEDIUM/setup.exe"     # the setup as built now
 # The previous installation, if any, would be examined by every run.
 rm -rf "$PREFIX/drive_c/NimbaLun"
 

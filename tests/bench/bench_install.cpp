@@ -74,7 +74,18 @@ int RunPeer(const std::string &installer, const std::string &destination)
 {
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    Process process = Launch("\"" + installer + "\" /S /D=" + destination);
+    // Not the driver's Launch: its wait for input idle lasts the whole run
+    // of a program without a window, and an ended process has no counters.
+    Process process;
+    std::string command = "\"" + installer + "\" /S /D=" + destination;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        process.handle = info.hProcess;
+        process.id = info.dwProcessId;
+    }
     SIZE_T peak = 0;
     while (process.handle && WaitForSingleObject(process.handle, 20) == WAIT_TIMEOUT) {
         SIZE_T now = PeakKiB(process.handle);
