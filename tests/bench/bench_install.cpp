@@ -6,6 +6,7 @@
 //                                        whole tree, no window, no progress
 // Prints: NAME SECONDS PEAK_KIB RESULT (RESULT 0 when all went well).
 #include "driver/driver.h"
+#include "driver/installation.h"
 #include "driver/product_state.h"
 #include "driver/setup_person.h"
 #include "support/test_support.h"
@@ -65,7 +66,7 @@ int RunSetup(const std::string &setup)
     }
     WaitForExit(process);
     Close(process);
-    CloseProductWindows();
+    CloseWindowsOfInstallation();
     std::printf("setup %.3f %lu %d\n", Seconds(start, end), (unsigned long)peak, result);
     return result;
 }

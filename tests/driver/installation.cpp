@@ -1,5 +1,6 @@
 #include "driver/installation.h"
 #include "driver/inspect.h"
+#include "driver/product_state.h"
 #include "support/test_support.h"
 
 #include <sstream>
@@ -75,6 +76,14 @@ MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWO
         return MessageBoxInfo();
     Sleep(200);
     return ReadMessageBox(box);
+}
+
+void CloseWindowsOfInstallation()
+{
+    WaitForWindow(0, [](const WindowInfo &w) { return w.className == "ExplorerWClass" && w.title == "Nimbalune"; },
+                  5000);
+    WaitForWindow(0, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; }, 500);
+    CloseProductWindows();
 }
 
 } // namespace nldriver

@@ -24,6 +24,12 @@ std::string TreeDifferences(const std::string &installDir);
 // did not happen.
 MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs = 120000);
 
+// After an installation: waits for the Explorer window the setup opens (it
+// may appear after the setup has ended) and the product's, then closes
+// them. An Explorer left running keeps the prefix's Wine server, and with
+// it the test's output, alive.
+void CloseWindowsOfInstallation();
+
 } // namespace nldriver
 
 #endif

@@ -52,7 +52,7 @@ protected:
         Answer(box, IDOK);
         EXPECT_EQ(WaitForExit(process), SetupExitCode);
         Close(process);
-        CloseProductWindows();
+        CloseWindowsOfInstallation();
         return box.text;
     }
 

@@ -98,7 +98,7 @@ TEST(InterruptedInstall, SecondRunLeavesWhatAnUninterruptedOneLeaves)
     Answer(done, IDOK);
     WaitForExit(process);
     Close(process);
-    CloseProductWindows();
+    CloseWindowsOfInstallation();
     std::map<std::string, std::string> expected = Snapshot();
     ASSERT_EQ(expected.count("tree " + PaddingName(0)), 1u);
     ForgetProduct();
@@ -131,7 +131,7 @@ TEST(InterruptedInstall, SecondRunLeavesWhatAnUninterruptedOneLeaves)
         Answer(done, IDOK);
     WaitForExit(process);
     Close(process);
-    CloseProductWindows();
+    CloseWindowsOfInstallation();
     EXPECT_EQ(Differences(expected, Snapshot()), "");
     EXPECT_EQ(ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini")).size(), 1u);
 

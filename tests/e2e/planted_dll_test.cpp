@@ -61,7 +61,7 @@ TEST(PlantedDlls, AreNotLoadedAndTheInstallationIsComplete)
             Answer(done, IDOK);
         EXPECT_EQ(WaitForExit(process), 1);
         Close(process);
-        CloseProductWindows();
+        CloseWindowsOfInstallation();
 
         for (const char *name : PlantedNames)
             EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(medium, std::string(name) + ".loaded"))) << name;
