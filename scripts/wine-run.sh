@@ -90,10 +90,14 @@ flock -u 9
 exec 9>&-
 program=$1
 shift
+status=0
+"$WINELOADER" "$program" "$@" || status=$?
+# Programs the test started (Explorer windows, the product) would otherwise
+# live on, holding the test's output open and changing what the next test
+# sees: each test program leaves the prefix with no process running.
+"$WINESERVER" -k 2>/dev/null || true
+"$WINESERVER" -w 2>/dev/null || true
 if command -v fixture_cleanup >/dev/null 2>&1; then
-    status=0
-    "$WINELOADER" "$program" "$@" || status=$?
     fixture_cleanup
-    exit $status
 fi
-exec "$WINELOADER" "$program" "$@"
+exit $status

@@ -2,7 +2,7 @@
 // as a person would (the proposed language, drive C, Start, OK), saves a
 // screenshot of each step and prints what the installation left behind.
 #include "driver/driver.h"
-#include "driver/inspect.h"
+#include "driver/readback.h"
 #include "driver/setup_person.h"
 #include "support/test_support.h"
 

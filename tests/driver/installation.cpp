@@ -1,5 +1,5 @@
 #include "driver/installation.h"
-#include "driver/inspect.h"
+#include "driver/readback.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
 

@@ -1,6 +1,6 @@
 #include "driver/product_state.h"
 #include "driver/driver.h"
-#include "driver/inspect.h"
+#include "driver/readback.h"
 #include "support/test_support.h"
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 // "Files.ins". Each ends in a notice that says what happened, without a
 // crash, and loses nothing that was there.
 #include "driver/installation.h"
-#include "driver/inspect.h"
+#include "driver/readback.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
 

@@ -3,7 +3,7 @@
 // installations in both languages, a reinstallation, the panel, the ways
 // out before the installation, a disk that fills up and a CD-ROM.
 #include "driver/driver.h"
-#include "driver/inspect.h"
+#include "driver/readback.h"
 #include "driver/product_state.h"
 #include "driver/setup_person.h"
 #include "support/test_support.h"

@@ -4,7 +4,7 @@
 // The medium gets extra stored files so that the copy lasts long enough
 // to be interrupted.
 #include "driver/installation.h"
-#include "driver/inspect.h"
+#include "driver/readback.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "driver/inspect.h"
+#include "driver/readback.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 

@@ -1,7 +1,7 @@
 // Looking at what an installation left behind: files, shortcuts, shell
 // folders and profile sections.
-#ifndef NIMBALUNE_INSPECT_H
-#define NIMBALUNE_INSPECT_H
+#ifndef NIMBALUNE_READBACK_H
+#define NIMBALUNE_READBACK_H
 
 #include <map>
 #include <string>
