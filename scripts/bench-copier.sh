@@ -7,26 +7,17 @@
 set -e
 . "$(dirname "$0")/common.sh"
 
-ARCH=$(cat "$NL_ROOT/build/test-arch" 2>/dev/null || nl_test_arch)
-BUILD=$NL_ROOT/build/$ARCH
-[ -f "$BUILD/CMakeCache.txt" ] || sh "$NL_ROOT/scripts/build.sh"
-cmake -S "$NL_ROOT" -B "$BUILD" >/dev/null
-cmake --build "$BUILD" --target bench_copier -- --no-print-directory >/dev/null
+nl_bench_build bench_copier
 
 DATA=$NL_ROOT/build/bench
 SOURCE=$DATA/source
 FILES=500
 
-# Library code from this machine: neither random (it compresses) nor text.
 make_data() {
     rm -rf "$DATA"
     mkdir -p "$SOURCE"
     corpus=$DATA/corpus
-    find /usr/lib -type f -size +512k \( -name '*.so*' -o -name '*.a' \) 2>/dev/null | sort \
-        | while read -r f; do
-            cat "$f"
-            [ "$(stat -c %s "$corpus")" -gt 110000000 ] && break
-        done > "$corpus"
+    nl_bench_corpus "$corpus" 110000000
     offset=1
     i=0
     while [ $i -lt $FILES ]; do

@@ -17,11 +17,7 @@
 set -e
 . "$(dirname "$0")/common.sh"
 
-ARCH=$(cat "$NL_ROOT/build/test-arch" 2>/dev/null || nl_test_arch)
-BUILD=$NL_ROOT/build/$ARCH
-[ -f "$BUILD/CMakeCache.txt" ] || sh "$NL_ROOT/scripts/build.sh"
-cmake -S "$NL_ROOT" -B "$BUILD" >/dev/null
-cmake --build "$BUILD" --target all bench_install -- --no-print-directory >/dev/null
+nl_bench_build all bench_install
 command -v makensis >/dev/null || apt-get install -y nsis >/dev/null
 
 DATA=$NL_ROOT/build/bench-install
@@ -49,17 +45,12 @@ median() {
     sort -n | sed -n 2p
 }
 
-# Library code from this machine: neither random (it compresses) nor text.
 make_medium() {
     rm -rf "$DATA"
     mkdir -p "$DATA"
     cp -r "$BUILD/medium" "$MEDIUM"
     corpus=$DATA/corpus
-    find /usr/lib -type f -size +512k \( -name '*.so*' -o -name '*.a' \) 2>/dev/null | sort \
-        | while read -r f; do
-            cat "$f"
-            [ "$(stat -c %s "$corpus")" -gt 125000000 ] && break
-        done > "$corpus"
+    nl_bench_corpus "$corpus" 125000000
     set -- $FOLDERS
     count=$#
     offset=1

@@ -29,3 +29,23 @@ nl_wine_loader() {
 nl_wine_server() {
     if [ "$1" = i686 ]; then echo /usr/lib/wine/wineserver32; else echo /usr/lib/wine/wineserver64; fi
 }
+
+# For the benchmarks: the build whose programs run here, brought up to date
+# with the given extra targets; sets ARCH and BUILD.
+nl_bench_build() {
+    ARCH=$(cat "$NL_ROOT/build/test-arch" 2>/dev/null || nl_test_arch)
+    BUILD=$NL_ROOT/build/$ARCH
+    [ -f "$BUILD/CMakeCache.txt" ] || sh "$NL_ROOT/scripts/build.sh"
+    cmake -S "$NL_ROOT" -B "$BUILD" >/dev/null
+    cmake --build "$BUILD" --target "$@" -- --no-print-directory >/dev/null
+}
+
+# Benchmark payload: library code from this machine, neither random (it
+# compresses) nor text. nl_bench_corpus FILE BYTES writes at least BYTES.
+nl_bench_corpus() {
+    find /usr/lib -type f -size +512k \( -name '*.so*' -o -name '*.a' \) 2>/dev/null | sort \
+        | while read -r f; do
+            cat "$f"
+            [ "$(stat -c %s "$1")" -gt "$2" ] && break
+        done > "$1"
+}

@@ -86,4 +86,18 @@ void CloseWindowsOfInstallation()
     CloseProductWindows();
 }
 
+void InstallationTest::SetUp()
+{
+    ForgetProduct();
+    nltest::SetProfile("Intl", "sLanguage", "enu");
+}
+
+void InstallationTest::TearDown()
+{
+    Close(process);
+    CloseProductWindows();
+    ForgetProduct();
+    nltest::SetProfile("Intl", "sLanguage", "enu");
+}
+
 } // namespace nldriver

@@ -6,6 +6,7 @@
 #include "driver/driver.h"
 #include "driver/setup_person.h"
 
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 
@@ -29,6 +30,16 @@ MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWO
 // them. An Explorer left running keeps the prefix's Wine server, and with
 // it the test's output, alive.
 void CloseWindowsOfInstallation();
+
+// A test of whole installations: it starts from a machine that never saw the
+// product, in English, and leaves none of it behind, nor the setup running.
+class InstallationTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Process process;
+};
 
 } // namespace nldriver
 

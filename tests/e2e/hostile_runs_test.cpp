@@ -23,19 +23,11 @@ std::string Incomplete(int files)
     return "The installation is incomplete: " + std::to_string(files) + " file(s) could not be copied.";
 }
 
-class HostileRun : public ::testing::Test {
+class HostileRun : public InstallationTest {
 protected:
-    void SetUp() override
-    {
-        ForgetProduct();
-        nltest::SetProfile("Intl", "sLanguage", "enu");
-    }
-
     void TearDown() override
     {
-        Close(process);
-        CloseProductWindows();
-        ForgetProduct();
+        InstallationTest::TearDown();
         for (const std::string &directory : extraDirectories)
             nltest::RemoveTree(directory);
     }
@@ -56,7 +48,6 @@ protected:
         return box.text;
     }
 
-    Process process;
     std::vector<std::string> extraDirectories;
 };
 

@@ -35,22 +35,8 @@ int WordSum(const std::string &bytes)
     return (int)(sum & 0xFFFF);
 }
 
-class Install : public ::testing::Test {
+class Install : public InstallationTest {
 protected:
-    void SetUp() override
-    {
-        ForgetProduct();
-        nltest::SetProfile("Intl", "sLanguage", "enu");
-    }
-
-    void TearDown() override
-    {
-        Close(process);
-        CloseProductWindows();
-        ForgetProduct();
-        nltest::SetProfile("Intl", "sLanguage", "enu");
-    }
-
     // Starts setup.exe and answers the start-up questions up to the panel.
     HWND StartToPanel(const std::string &setup = MediumSetup())
     {
@@ -80,7 +66,6 @@ protected:
         EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(installDir, "nimbalun.grp")));
     }
 
-    Process process;
     std::vector<MessageBoxInfo> boxes;
 };
 
