@@ -1,12 +1,10 @@
 // The file copier: every file matching a pattern goes into one directory,
-// expanded by the system's LZ functions when it is stored compressed, with
+// expanded when it is stored in the LZ compressed format, with
 // an optional progress window that counts stored bytes.
 #include "file_copier.h"
 #include "progress_window.h"
 #include "setup/setup_context.h"
-#include "setup/system_library.h"
-
-#include <lzexpand.h>
+#include "lz_expander.h"
 
 namespace {
 
@@ -78,39 +76,23 @@ int Percent(LONGLONG done, LONGLONG total)
     return (int)((double)done * FullPercent / (double)total);
 }
 
-// Expands or copies sourcePath into destinationPath; 1 when the whole file
-// arrived. A copy that fails part-way is deleted rather than left truncated.
-int ExpandOneFile(INT source)
+// Expands or copies the open source into destinationPath; 1 when the
+// whole file arrived. A copy that fails part-way is deleted rather than
+// left truncated.
+int ExpandOneFile(HANDLE source)
 {
-    // CreateFileA rather than LZOpenFileA, which, when the name cannot be
-    // created, quietly creates the compressed form of the name ("NAME.EX_")
-    // instead, and rather than OpenFile, which takes no path of
+    // CreateFileA rather than OpenFile, which takes no path of
     // OFS_MAXPATHNAME (128) characters or more: a previous directory of 127
-    // characters leaves no room for a file name. The LZ functions take a
-    // plain file handle as an HFILE.
-    HANDLE created = CreateFileA(destinationPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, NULL);
-    if (created == INVALID_HANDLE_VALUE)
+    // characters leaves no room for a file name.
+    HANDLE destination = CreateFileA(destinationPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, NULL);
+    if (destination == INVALID_HANDLE_VALUE)
         return 0;
-    HFILE destination = (HFILE)(INT_PTR)created;
-    LONG copied = SysCopyLZFile(source, destination);
-    // The expanded length, as the compressed file's header gives it, shows
-    // a damaged file whose data ends early: CopyLZFile stops there silently.
-    // Asked only after the copy: Wine's CopyLZFile copies nothing after a seek.
-    LONG expected = SysLZSeek(source, 0, FILE_END);
-    // Wine's expander runs on past that length when the compressor padded
-    // the data (mscompress does so for an empty file): the header is right.
-    if (expected >= 0 && copied > expected) {
-        HANDLE file = (HANDLE)(INT_PTR)destination;
-        if (SetFilePointer(file, expected, NULL, FILE_BEGIN) == (DWORD)expected && SetEndOfFile(file))
-            copied = expected;
-    }
-    SysLZClose(destination);
-    if (copied < 0 || copied != expected) {
+    int complete = CopyExpanded(source, destination);
+    CloseHandle(destination);
+    if (!complete)
         DeleteFileA(destinationPath);
-        return 0;
-    }
-    return 1;
+    return complete;
 }
 
 } // namespace
@@ -171,7 +153,6 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
     int failures = 0;
     LONGLONG doneBytes = 0;
     int shownPercent = 0;
-    SysLZStart();
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(searchPattern, &entry);
     if (search != INVALID_HANDLE_VALUE) {
@@ -183,9 +164,9 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
                 NoteFailure(failures, entry.cFileName);
                 continue;
             }
-            OFSTRUCT openInfo;
-            INT source = SysLZOpenFileA(sourcePath, &openInfo, OF_READ);
-            if (source < 0) {
+            HANDLE source = CreateFileA(sourcePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, NULL);
+            if (source == INVALID_HANDLE_VALUE) {
                 NoteFailure(failures, destinationPath);
                 continue;
             }
@@ -204,7 +185,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
 
             if (!ExpandOneFile(source))
                 NoteFailure(failures, destinationPath);
-            SysLZClose(source);
+            CloseHandle(source);
 
             // The window already shows the same text, so an unchanged
             // percentage would repaint the very same picture.
@@ -219,7 +200,6 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
-    SysLZDone();
 
     if (withProgress)
         ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");

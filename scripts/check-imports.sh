@@ -1,6 +1,6 @@
 #!/bin/sh
 # Checks a built setup.exe: it imports from exactly the six system DLLs the
-# product may use (VERSION and LZ32 are loaded by path at run time), no
+# product may use (VERSION is loaded by path at run time, LZ32 not at all), no
 # function that Windows 95 lacks, and (for the i686 build) is a 4.0
 # executable.
 set -e
@@ -30,7 +30,7 @@ done
 for f in $denied; do
     if echo "$dump" | grep -qw "$f"; then echo "FAIL: imports $f"; status=1; fi
 done
-# Windows 95's KERNEL32 has no LZ functions: they come from LZ32 at run time.
+# Windows 95's KERNEL32 has no LZ functions, and the program has its own.
 lz_from_kernel=$(echo "$dump" | awk '
     /DLL Name:/ { dll = toupper($3) }
     dll == "KERNEL32.DLL" && ($3 ~ /^LZ/ || $3 ~ /^(CopyLZFile|GetExpandedNameA)$/) { print $3 }')

@@ -1,21 +1,18 @@
-// VERSION.DLL and LZ32.DLL, loaded by full path from the system directory
-// on first use. A library or function that cannot be found makes every
-// call through it fail as the real function fails, never crash.
+// VERSION.DLL, loaded by full path from the system directory on first use.
+// A library or function that cannot be found makes every call through it
+// fail as the real function fails, never crash.
 #include "system_library.h"
-
-#include <lzexpand.h>
 
 namespace {
 
-enum Library { VersionLibrary, LzLibrary, LibraryCount };
+enum Library { VersionLibrary, LibraryCount };
 
-const char *const libraryNames[LibraryCount] = { "version.dll", "lz32.dll" };
+const char *const libraryNames[LibraryCount] = { "version.dll" };
 HMODULE libraries[LibraryCount];
 int librariesTried[LibraryCount];
 
 enum Function {
     FnGetFileVersionInfoSize, FnGetFileVersionInfo, FnVerQueryValue,
-    FnLZStart, FnLZOpenFile, FnCopyLZFile, FnLZSeek, FnLZClose, FnLZDone,
     FunctionCount
 };
 
@@ -28,24 +25,12 @@ const FunctionEntry functionTable[FunctionCount] = {
     { VersionLibrary, "GetFileVersionInfoSizeA" },
     { VersionLibrary, "GetFileVersionInfoA" },
     { VersionLibrary, "VerQueryValueA" },
-    { LzLibrary, "LZStart" },
-    { LzLibrary, "LZOpenFileA" },
-    { LzLibrary, "CopyLZFile" },
-    { LzLibrary, "LZSeek" },
-    { LzLibrary, "LZClose" },
-    { LzLibrary, "LZDone" },
 };
 FARPROC functions[FunctionCount];
 
 typedef DWORD (WINAPI *VersionSizeProc)(LPCSTR, LPDWORD);
 typedef BOOL (WINAPI *VersionInfoProc)(LPCSTR, DWORD, DWORD, LPVOID);
 typedef BOOL (WINAPI *VersionQueryProc)(LPCVOID, LPCSTR, LPVOID *, PUINT);
-typedef INT (WINAPI *LzStartProc)(void);
-typedef INT (WINAPI *LzOpenProc)(LPSTR, LPOFSTRUCT, WORD);
-typedef LONG (WINAPI *LzCopyProc)(INT, INT);
-typedef LONG (WINAPI *LzSeekProc)(INT, LONG, INT);
-typedef void (WINAPI *LzCloseProc)(INT);
-typedef void (WINAPI *LzDoneProc)(void);
 
 // Loads a library from the system directory, once.
 HMODULE SystemLibrary(Library library)
@@ -104,42 +89,4 @@ BOOL SysVerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID *buffer, PUINT len
 {
     VersionQueryProc proc = Lookup<VersionQueryProc>(FnVerQueryValue);
     return proc ? proc(block, subBlock, buffer, length) : FALSE;
-}
-
-INT SysLZStart(void)
-{
-    LzStartProc proc = Lookup<LzStartProc>(FnLZStart);
-    return proc ? proc() : LZERROR_GLOBALLOC;
-}
-
-INT SysLZOpenFileA(LPSTR path, LPOFSTRUCT openInfo, WORD style)
-{
-    LzOpenProc proc = Lookup<LzOpenProc>(FnLZOpenFile);
-    return proc ? proc(path, openInfo, style) : LZERROR_BADINHANDLE;
-}
-
-LONG SysCopyLZFile(INT source, INT destination)
-{
-    LzCopyProc proc = Lookup<LzCopyProc>(FnCopyLZFile);
-    return proc ? proc(source, destination) : LZERROR_BADINHANDLE;
-}
-
-LONG SysLZSeek(INT file, LONG offset, INT from)
-{
-    LzSeekProc proc = Lookup<LzSeekProc>(FnLZSeek);
-    return proc ? proc(file, offset, from) : LZERROR_BADINHANDLE;
-}
-
-void SysLZClose(INT file)
-{
-    LzCloseProc proc = Lookup<LzCloseProc>(FnLZClose);
-    if (proc)
-        proc(file);
-}
-
-void SysLZDone(void)
-{
-    LzDoneProc proc = Lookup<LzDoneProc>(FnLZDone);
-    if (proc)
-        proc();
 }

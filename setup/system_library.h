@@ -1,6 +1,6 @@
-// Functions of VERSION.DLL and LZ32.DLL, loaded from the system directory
-// only. Windows does not always take these two from its own folder, so an
-// import would pick up a file of that name beside setup.exe instead.
+// Functions of VERSION.DLL, loaded from the system directory only. Windows
+// does not always take it from its own folder, so an import would pick up
+// a file of that name beside setup.exe instead.
 #ifndef NIMBALUNE_SYSTEM_LIBRARY_H
 #define NIMBALUNE_SYSTEM_LIBRARY_H
 
@@ -8,16 +8,9 @@
 
 // Each wrapper behaves as the system function does; when the library or
 // the function cannot be loaded it reports failure the way that function
-// does (0, or a negative LZ error).
+// does (0 or FALSE).
 DWORD SysGetFileVersionInfoSizeA(LPCSTR path, LPDWORD handle);
 BOOL SysGetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data);
 BOOL SysVerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID *buffer, PUINT length);
-
-INT SysLZStart(void);
-INT SysLZOpenFileA(LPSTR path, LPOFSTRUCT openInfo, WORD style);
-LONG SysCopyLZFile(INT source, INT destination);
-LONG SysLZSeek(INT file, LONG offset, INT from);
-void SysLZClose(INT file);
-void SysLZDone(void);
 
 #endif

@@ -353,6 +353,26 @@ TEST_F(CopierTest, DamagedCompressedFileLeavesNothingBehind)
     EXPECT_TRUE(ReadFileText(destination / "plain.txt") == ReadFileText(DataDir("original\\plain.txt")));
 }
 
+TEST_F(CopierTest, OnlyAWholeHeaderOfTheKnownMethodIsExpanded)
+{
+    const std::string signature("SZDD\x88\xf0\x27\x33", 8);
+    std::string known = ReadFileText(DataDir("expand\\text.txt"));
+    ASSERT_EQ(known.compare(0, 9, signature + "A"), 0);
+    std::string unknownMethod = known;
+    unknownMethod[8] = 'B';
+    std::string padded = known.substr(0, 10) + std::string("\x05\x00\x00\x00", 4) + known.substr(14);
+    TempDir source("src");
+    WriteFileBytes(source / "unknown.txt", unknownMethod);
+    WriteFileBytes(source / "short.txt", signature + "A");     // no room for a length
+    WriteFileBytes(source / "padded.txt", padded);              // more data than the header's 5 bytes
+    TempDir destination("dst");
+
+    EXPECT_EQ(CopyFiles((source / "*.txt").c_str(), destination.path().c_str(), 1, "Copie"), 1);
+    EXPECT_FALSE(FileExists(destination / "unknown.txt"));
+    EXPECT_EQ(ReadFileText(destination / "short.txt"), signature + "A");
+    EXPECT_EQ(ReadFileText(destination / "padded.txt"), ReadFileText(DataDir("original\\text.txt")).substr(0, 5));
+}
+
 TEST_F(CopierTest, FullDiskFailsThoseFilesOnlyAndLeavesNoTruncatedFile)
 {
     if (GetFileAttributesA("T:\\") == INVALID_FILE_ATTRIBUTES)
