@@ -71,6 +71,18 @@ LONGLONG TotalStoredBytes()
     return total;
 }
 
+// Painting a report costs as much as copying a few hundred kilobytes, and
+// nobody reads more than a few dozen pictures a second. A file's report is
+// left out when the last paint is recent and the file, at the pace of this
+// copy so far, will be done before the next paint is due anyway; so the
+// name of a file that takes a while is always shown.
+int PaintDue(DWORD sinceLastPaint, DWORD sinceStart, LONGLONG doneBytes, DWORD fileBytes)
+{
+    if (sinceLastPaint >= ProgressPaintInterval || sinceStart == 0)
+        return 1;
+    return (double)fileBytes * sinceStart > (double)doneBytes * ProgressPaintInterval;
+}
+
 int Percent(LONGLONG done, LONGLONG total)
 {
     return (int)((double)done * FullPercent / (double)total);
@@ -153,6 +165,12 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
     int failures = 0;
     LONGLONG doneBytes = 0;
     int shownPercent = 0;
+    // Set when the window shows less than the copy has done. The report
+    // after a file waits for the next file's report, which follows at once
+    // with the same percentage and the next name.
+    int windowBehind = 0;
+    DWORD started = GetTickCount();
+    DWORD lastPaint = started;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(searchPattern, &entry);
     if (search != INVALID_HANDLE_VALUE) {
@@ -172,34 +190,42 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
             }
 
             DWORD fileBytes = 0;
-            if (withProgress) {
-                DWORD size = StoredSize(entry);
-                if (size != NoSize) {
-                    fileBytes = size;
-                    lstrcpynA(progressText + headingLength, entry.cFileName,
-                              ProgressTextSize - headingLength);
-                    shownPercent = Percent(doneBytes, totalBytes);
-                    ReportProgress(shownPercent, setupContext.mainWindow, NULL, progressText);
-                }
+            DWORD size = withProgress ? StoredSize(entry) : NoSize;
+            // A file without a size of its own is copied under the last
+            // report, which must then be on the screen.
+            int reportDue = windowBehind;
+            if (size != NoSize) {
+                fileBytes = size;
+                lstrcpynA(progressText + headingLength, entry.cFileName, ProgressTextSize - headingLength);
+                shownPercent = Percent(doneBytes, totalBytes);
+                DWORD now = GetTickCount();
+                reportDue = PaintDue(now - lastPaint, now - started, doneBytes, fileBytes);
+                windowBehind = 1;
+            }
+            if (reportDue) {
+                lastPaint = GetTickCount();
+                ReportProgress(shownPercent, setupContext.mainWindow, NULL, progressText);
+                windowBehind = 0;
             }
 
             if (!ExpandOneFile(source))
                 NoteFailure(failures, destinationPath);
             CloseHandle(source);
 
-            // The window already shows the same text, so an unchanged
-            // percentage would repaint the very same picture.
             if (withProgress) {
                 doneBytes += fileBytes;
                 int percent = Percent(doneBytes, totalBytes);
                 if (percent != shownPercent) {
                     shownPercent = percent;
-                    ReportProgress(percent, setupContext.mainWindow, NULL, progressText);
+                    windowBehind = 1;
                 }
             }
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
+    // After the last file this is 100 %, which closes the window.
+    if (windowBehind)
+        ReportProgress(shownPercent, setupContext.mainWindow, NULL, progressText);
 
     if (withProgress)
         ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");

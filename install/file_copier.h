@@ -6,7 +6,8 @@
 enum {
     CopyPathSize = 512,         // the pattern and the two paths of a copy
     ProgressTextSize = 300,     // heading and file name in the progress window
-    HeadingLimit = 43           // characters of a heading that are shown
+    HeadingLimit = 43,          // characters of a heading that are shown
+    ProgressPaintInterval = 25  // ms: reports closer than this may go unpainted
 };
 
 // Returns the number of files that could not be copied (0: all copied).

@@ -196,13 +196,16 @@ TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
     const std::string heading = "Copie des fichiers du programme Nimbalune, vers C:";   // 50 characters
     ASSERT_EQ(heading.size(), 50u);
     const std::string shown = heading.substr(0, 43);
+    // Painting as slowly as a busy screen: every report is then painted.
+    seen.onPaint = [](int) { Sleep(ProgressPaintInterval + 5); };
     EXPECT_EQ(CopyFiles((source / "*.dat").c_str(), destination.path().c_str(), 1, heading.c_str()), 0);
 
     std::vector<std::string> expected = {
         "open",
         "paint 0|" + shown,
         "paint 0|" + shown + order[0],
-        "paint 33|" + shown + order[0],
+        // 33 % with the first name would be painted over at once by 33 %
+        // with the second: the window goes straight to the second.
         "paint 33|" + shown + order[1],
         "paint 100|" + shown + order[1],
         "close",
@@ -217,7 +220,7 @@ TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
     EXPECT_FALSE(seen.closeCommand);
     EXPECT_EQ(seen.title, "SETUP Nimbalune 1.1");
     EXPECT_EQ(seen.owner, main);
-    EXPECT_EQ(seen.mainMaximised, std::vector<bool>(5, true));
+    EXPECT_EQ(seen.mainMaximised, std::vector<bool>(4, true));
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
     EXPECT_EQ(seen.rect.left, width / 8);
@@ -393,6 +396,31 @@ TEST_F(CopierTest, FullDiskFailsThoseFilesOnlyAndLeavesNoTruncatedFile)
     EXPECT_EQ(std::string(GetCopierPaths().destinationPath).compare(0, 4, "T:\\\\"), 0);
     DeleteFileA("T:\\first.txt");
     DeleteFileA("T:\\last.txt");
+}
+
+TEST_F(CopierTest, QuickSmallFilesArePaintedAFewAtATimeAndALargeOneAlways)
+{
+    TempDir source("src");
+    const int smallFiles = 60;
+    for (int i = 0; i < smallFiles; ++i)
+        WriteFileBytes(source / ("s" + std::to_string(100 + i) + ".txt"), "small");
+    // Listed after the small ones: the names sort, and tmpfs lists in order
+    // of creation.
+    WriteFileBytes(source / "z.txt", std::string(2000000, 'z'));
+    std::vector<std::string> order = ListedFiles(source / "*.txt");
+    ASSERT_EQ(order.back(), "z.txt") << "the file system lists in another order";
+
+    TempDir destination("dst");
+    EXPECT_EQ(CopyFiles((source / "*.txt").c_str(), destination.path().c_str(), 1, "Copie\r\n"), 0);
+    EXPECT_EQ(ListedFiles(destination / "*.txt").size(), order.size());
+
+    std::vector<std::string> paints = Paints();
+    EXPECT_LT(paints.size(), (size_t)smallFiles / 2);
+    ASSERT_GE(paints.size(), 2u);
+    EXPECT_EQ(paints[paints.size() - 2].substr(paints[paints.size() - 2].find('|')), "|Copie\r\nz.txt")
+        << "the large file's name is shown while it is copied";
+    EXPECT_EQ(paints.back(), "100|Copie\r\nz.txt");
+    EXPECT_EQ(FindWindowA(ProgressClassName, nullptr), nullptr);
 }
 
 TEST_F(CopierTest, ProgressWindowDuringALargerCopy)
