@@ -3,7 +3,8 @@
 # payload, in the same Wine prefix. Not a test: run it by hand
 # (sh scripts/bench-install.sh). It builds a large medium: the sample medium
 # plus 1040 files (about 110 MB) spread over the copy plan's folders, every
-# second one LZ-compressed with mscompress. Then, median of 3 runs each:
+# second one LZ-compressed with mscompress. Then, median of 5 runs each
+# (ROUNDS=n to change; this virtual machine's disk makes single runs vary):
 #   setup  setup.exe driven by the test driver, start button to final box
 #   peer   an NSIS installer of the same installed tree (makensis, default
 #          compressor), run silently with /S /D=, whole process
@@ -41,8 +42,9 @@ wine_run() {
 bench() {
     wine_run "$BUILD/tests/bench_install.exe" "$@"
 }
+ROUNDS=${ROUNDS:-5}
 median() {
-    sort -n | sed -n 2p
+    sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
 
 make_medium() {
@@ -107,7 +109,7 @@ fresh() {
     rm -rf "$1"
     sync
 }
-for round in 1 2 3; do
+for round in $(seq "$ROUNDS"); do
     fresh "$PREFIX/drive_c/NimbaLun"
     bench setup "$(winpath "$MEDIUM/setup.exe")" >> "$results"
     fresh "$PREFIX/drive_c/NsisPeer"
@@ -137,7 +139,7 @@ rm -rf "$PREFIX/drive_c/NsisPeer"
         echo "warning: some runs did not end well (last column)"
     fi
     for kind in setup peer floor cp; do
-        printf '%s: %s s (median of 3)\n' "$kind" "$(awk -v k=$kind '$1 == k { print $2 }' "$results" | median)"
+        printf '%s: %s s (median of %s)\n' "$kind" "$(awk -v k=$kind '$1 == k { print $2 }' "$results" | median)" "$ROUNDS"
     done
     setup=$(awk '$1 == "setup" { print $2 }' "$results" | median)
     peer=$(awk '$1 == "peer" { print $2 }' "$results" | median)

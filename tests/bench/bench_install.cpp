@@ -21,6 +21,8 @@ namespace {
 
 using namespace nldriver;
 
+const DWORD StartUpQuiet = 2000;    // ms
+
 double Seconds(const LARGE_INTEGER &from, const LARGE_INTEGER &to)
 {
     LARGE_INTEGER frequency;
@@ -169,6 +171,10 @@ int RunFloor(const std::string &source, const std::string &destination)
 int main(int argc, char **argv)
 {
     std::string mode = argc > 1 ? argv[1] : "";
+    // Each run has a freshly started Wine server, whose own services and
+    // desktop keep both processors busy for a second or so: time nothing
+    // until they are done.
+    Sleep(StartUpQuiet);
     if (mode == "setup" && argc == 3)
         return RunSetup(argv[2]);
     if (mode == "peer" && argc == 4)
