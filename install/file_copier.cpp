@@ -1,6 +1,6 @@
 // The file copier: every file matching a pattern goes into one directory,
-// expanded when it is stored in the LZ compressed format, with
-// an optional progress window that counts stored bytes.
+// expanded when it is stored in the LZ compressed format, with an optional
+// progress window that counts stored bytes.
 #include "file_copier.h"
 #include "progress_window.h"
 #include "setup/setup_context.h"
