@@ -404,22 +404,22 @@ TEST_F(CopierTest, QuickSmallFilesArePaintedAFewAtATimeAndALargeOneAlways)
     const int smallFiles = 60;
     for (int i = 0; i < smallFiles; ++i)
         WriteFileBytes(source / ("s" + std::to_string(100 + i) + ".txt"), "small");
-    // Listed after the small ones: the names sort, and tmpfs lists in order
-    // of creation.
     WriteFileBytes(source / "z.txt", std::string(2000000, 'z'));
-    std::vector<std::string> order = ListedFiles(source / "*.txt");
-    ASSERT_EQ(order.back(), "z.txt") << "the file system lists in another order";
 
     TempDir destination("dst");
     EXPECT_EQ(CopyFiles((source / "*.txt").c_str(), destination.path().c_str(), 1, "Copie\r\n"), 0);
-    EXPECT_EQ(ListedFiles(destination / "*.txt").size(), order.size());
+    EXPECT_EQ(ListedFiles(destination / "*.txt").size(), (size_t)smallFiles + 1);
 
     std::vector<std::string> paints = Paints();
     EXPECT_LT(paints.size(), (size_t)smallFiles / 2);
-    ASSERT_GE(paints.size(), 2u);
-    EXPECT_EQ(paints[paints.size() - 2].substr(paints[paints.size() - 2].find('|')), "|Copie\r\nz.txt")
-        << "the large file's name is shown while it is copied";
-    EXPECT_EQ(paints.back(), "100|Copie\r\nz.txt");
+    ASSERT_FALSE(paints.empty());
+    EXPECT_EQ(paints.back().substr(0, 4), "100|");
+    // Wherever the file system lists it, the large file's name is on the
+    // screen before its copy ends.
+    bool largeShown = false;
+    for (const std::string &paint : paints)
+        largeShown = largeShown || (paint.substr(paint.find('|')) == "|Copie\r\nz.txt" && std::stoi(paint) < 100);
+    EXPECT_TRUE(largeShown);
     EXPECT_EQ(FindWindowA(ProgressClassName, nullptr), nullptr);
 }
 
