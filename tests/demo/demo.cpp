@@ -87,15 +87,15 @@ int main()
     ChooseDrive(GetDlgItem(main, DriveListId), 'C');
     PressStart(main);
 
-    bool progressSeen = false;
+    // Each folder of the medium has its own progress window, the first
+    // ones for a file or two: the last picture taken while one shows is
+    // the one kept, later in the copy.
     MessageBoxInfo done;
     WaitUntil([&] {
-        if (!progressSeen && WaitForWindow(process.id, [](const WindowInfo &w) {
+        if (WaitForWindow(process.id, [](const WindowInfo &w) {
                 return w.className == "NLclasse_progression";
-            }, 0)) {
-            progressSeen = true;
+            }, 0))
             Shot("demo-3-progress");
-        }
         for (const WindowInfo &w : TopWindows(process.id))
             if (IsMessageBox(w.handle)) {
                 Sleep(200);
