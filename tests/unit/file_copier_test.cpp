@@ -296,6 +296,20 @@ TEST_F(CopierTest, PathsComeFromThePatternAndTheDestinationAsGiven)
     EXPECT_EQ(std::string(GetCopierPaths().destinationPath), destination.path() + "\\\\other.txt");
     EXPECT_EQ(ReadFileText(destination / "other.txt"), "other");
 
+    // A medium deep in a folder tree: sources of 128 characters and more,
+    // which OpenFile would refuse, are read like any other.
+    std::string deep = source.path();
+    while (deep.size() < 200) {
+        deep += "\\medium-folder-with-a-long-name";
+        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    }
+    ASSERT_TRUE(CopyFileA(DataDir("expand\\text.txt").c_str(), (deep + "\\text.txt").c_str(), FALSE));
+    WriteFileBytes(deep + "\\plain.txt", "plain");
+    TempDir deepCopy("deep");
+    EXPECT_EQ(CopyFiles((deep + "\\*.txt").c_str(), deepCopy.path().c_str(), 1, "Copie"), 0);
+    EXPECT_TRUE(ReadFileText(deepCopy / "text.txt") == ReadFileText(DataDir("original\\text.txt")));
+    EXPECT_EQ(ReadFileText(deepCopy / "plain.txt"), "plain");
+
     // Patterns and directories too long for the 512-character paths are
     // refused whole or counted file by file, never written past the buffers.
     std::string longPattern = source.path() + "\\" + std::string(600, 'p');
