@@ -5,6 +5,7 @@
 // Prints the seconds taken and the number of files not copied.
 #include "install/file_copier.h"
 #include "setup/setup_context.h"
+#include "lz_floor.h"
 
 #include <windows.h>
 #include <lzexpand.h>
@@ -25,17 +26,7 @@ int CopyFloor(const std::string &pattern, const std::string &destination)
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
-        std::string from = directory + entry.cFileName;
-        std::string to = destination + "\\" + entry.cFileName;
-        OFSTRUCT info;
-        INT source = LZOpenFileA(&from[0], &info, OF_READ);
-        INT target = LZOpenFileA(&to[0], &info, OF_CREATE);
-        if (source < 0 || target < 0 || CopyLZFile(source, target) < 0)
-            ++failures;
-        if (source >= 0)
-            LZClose(source);
-        if (target >= 0)
-            LZClose(target);
+        failures += !LzCopyFloor(directory + entry.cFileName, destination + "\\" + entry.cFileName);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return failures;

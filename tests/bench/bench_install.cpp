@@ -10,6 +10,7 @@
 #include "driver/product_state.h"
 #include "driver/setup_person.h"
 #include "support/test_support.h"
+#include "lz_floor.h"
 
 #include <windows.h>
 #include <lzexpand.h>
@@ -140,15 +141,7 @@ int CopyTreeFloor(const std::string &source, const std::string &destination)
             failures += CopyTreeFloor(from, to);
             continue;
         }
-        OFSTRUCT info;
-        INT in = LZOpenFileA(&from[0], &info, OF_READ);
-        INT out = LZOpenFileA(&to[0], &info, OF_CREATE);
-        if (in < 0 || out < 0 || CopyLZFile(in, out) < 0)
-            ++failures;
-        if (in >= 0)
-            LZClose(in);
-        if (out >= 0)
-            LZClose(out);
+        failures += !LzCopyFloor(from, to);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return failures;
