@@ -41,7 +41,7 @@ windows_path() {
 run() {
     rm -rf "$DATA/dest"
     mkdir -p "$DATA/dest"
-    "$NL_ROOT/scripts/wine-run.sh" --build "$BUILD" --arch "$ARCH" "$BUILD/tests/bench_copier.exe" \
+    "$NL_ROOT/scripts/wine-run.sh" --build "$BUILD" --arch "$ARCH" "$BUILD/tools/bench_copier.exe" \
         "$1" "$(windows_path "$SOURCE")\\*.*" "$(windows_path "$DATA/dest")" | tr -d '\r'
 }
 

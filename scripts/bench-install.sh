@@ -40,7 +40,7 @@ wine_run() {
     tr -d '\r' < "$DATA/out"
 }
 bench() {
-    wine_run "$BUILD/tests/bench_install.exe" "$@"
+    wine_run "$BUILD/tools/bench_install.exe" "$@"
 }
 ROUNDS=${ROUNDS:-5}
 median() {

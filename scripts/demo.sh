@@ -26,7 +26,7 @@ fi
 rm -rf "$BUILD/wine/$PREFIX_NAME" "$BUILD/screenshots"/demo-*
 status=0
 NL_PREFIX=$PREFIX_NAME "$NL_ROOT/scripts/wine-run.sh" --build "$BUILD" --arch "$ARCH" \
-    "$BUILD/tests/nldemo.exe" || status=$?
+    "$BUILD/tools/nldemo.exe" || status=$?
 WINEPREFIX=$BUILD/wine/$PREFIX_NAME "$(nl_wine_server "$ARCH")" -k 2>/dev/null || true
 for info in "$BUILD"/wine/xvfb-*; do
     case $info in *.fd) continue ;; esac
