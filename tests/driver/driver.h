@@ -77,6 +77,8 @@ std::string TextOf(HWND window);
 
 // Saves the whole screen as build/screenshots/NAME.png and returns the path.
 std::string Screenshot(const std::string &name);
+// The whole screen's pixels, to compare with a later look.
+std::string ScreenPixels();
 
 } // namespace nldriver
 

@@ -1,8 +1,8 @@
-// Screenshots as PNG files, written with uncompressed deflate blocks so that
-// no image library is needed.
+// Screenshots as PNG files, their rows deflated by zlib.
 #include "driver/driver.h"
 #include "support/test_support.h"
 
+#include <zlib.h>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,17 +10,6 @@
 namespace nldriver {
 
 namespace {
-
-uint32_t Crc32(const uint8_t *data, size_t size, uint32_t crc = 0)
-{
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
 
 void PutBigEndian(std::string &out, uint32_t value)
 {
@@ -33,40 +22,23 @@ void PutChunk(std::string &out, const char *type, const std::string &data)
     PutBigEndian(out, (uint32_t)data.size());
     std::string body = std::string(type, 4) + data;
     out += body;
-    PutBigEndian(out, Crc32((const uint8_t *)body.data(), body.size()));
+    PutBigEndian(out, (uint32_t)crc32(0, (const Bytef *)body.data(), (uInt)body.size()));
 }
 
-std::string StoredZlib(const std::string &raw)
+// The rows as a zlib stream; empty when zlib fails.
+std::string Deflate(const std::string &raw)
 {
-    std::string out = "\x78\x01";
-    const size_t block = 65535;
-    size_t offset = 0;
-    do {
-        size_t size = raw.size() - offset < block ? raw.size() - offset : block;
-        bool last = offset + size == raw.size();
-        out.push_back(last ? 1 : 0);
-        out.push_back((char)(size & 0xFF));
-        out.push_back((char)(size >> 8));
-        out.push_back((char)(~size & 0xFF));
-        out.push_back((char)((~size >> 8) & 0xFF));
-        out.append(raw, offset, size);
-        offset += size;
-    } while (offset < raw.size());
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    PutBigEndian(out, (b << 16) | a);
+    uLongf size = compressBound((uLong)raw.size());
+    std::string out(size, '\0');
+    if (compress2((Bytef *)&out[0], &size, (const Bytef *)raw.data(), (uLong)raw.size(), Z_BEST_COMPRESSION) != Z_OK)
+        return "";
+    out.resize(size);
     return out;
 }
 
-} // namespace
-
-std::string Screenshot(const std::string &name)
+// The PNG rows of the screen: a filter byte, then red, green and blue.
+std::string ScreenRows(int width, int height)
 {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
@@ -97,6 +69,21 @@ std::string Screenshot(const std::string &name)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return raw;
+}
+
+} // namespace
+
+std::string ScreenPixels()
+{
+    return ScreenRows(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+std::string Screenshot(const std::string &name)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    std::string raw = ScreenRows(width, height);
 
     std::string png = "\x89PNG\r\n\x1a\n";
     std::string header;
@@ -104,7 +91,7 @@ std::string Screenshot(const std::string &name)
     PutBigEndian(header, (uint32_t)height);
     header += std::string("\x08\x02\x00\x00\x00", 5);   // 8-bit RGB
     PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", StoredZlib(raw));
+    PutChunk(png, "IDAT", Deflate(raw));
     PutChunk(png, "IEND", "");
 
     std::string directory = nltest::JoinPath(nltest::BuildDir(), "screenshots");
