@@ -7,7 +7,7 @@
 set -e
 . "$(dirname "$0")/common.sh"
 
-nl_bench_build bench_copier
+nl_bench_build "$(cat "$NL_ROOT/build/test-arch" 2>/dev/null || nl_test_arch)" bench_copier
 
 DATA=$NL_ROOT/build/bench
 SOURCE=$DATA/source

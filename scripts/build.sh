@@ -7,19 +7,10 @@ set -e
 sh "$NL_ROOT/scripts/deps.sh"
 
 TEST_ARCH=$(nl_test_arch)
-configure_and_build() {
-    arch=$1
-    tests=$2
-    dir=$NL_ROOT/build/$arch
-    cmake -S "$NL_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$NL_ROOT/cmake/toolchain-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel -DNL_BUILD_TESTS="$tests" >/dev/null
-    cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
-}
-
 if [ "$TEST_ARCH" = i686 ]; then
-    configure_and_build i686 ON
+    nl_configure_and_build i686 ON
 else
-    configure_and_build i686 OFF
-    configure_and_build x86_64 ON
+    nl_configure_and_build i686 OFF
+    nl_configure_and_build x86_64 ON
 fi
 echo "$TEST_ARCH" > "$NL_ROOT/build/test-arch"

@@ -30,12 +30,44 @@ nl_wine_server() {
     if [ "$1" = i686 ]; then echo /usr/lib/wine/wineserver32; else echo /usr/lib/wine/wineserver64; fi
 }
 
-# For the benchmarks: the build whose programs run here, brought up to date
-# with the given extra targets; sets ARCH and BUILD.
-nl_bench_build() {
-    ARCH=$(cat "$NL_ROOT/build/test-arch" 2>/dev/null || nl_test_arch)
+# Configures and builds one architecture in build/ARCH, with the tests (and
+# the tools that use their driver) when the second argument is ON.
+nl_configure_and_build() {
+    dir=$NL_ROOT/build/$1
+    cmake -S "$NL_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$NL_ROOT/cmake/toolchain-$1.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DNL_BUILD_TESTS="$2" >/dev/null
+    cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
+}
+
+# The architectures whose builds run under Wine here: x86_64 always, i686
+# too where this machine runs 32-bit code.
+nl_wine_arches() {
+    if nl_can_run_i386; then echo "i686 x86_64"; else echo x86_64; fi
+}
+
+# Ends what scripts/wine-run.sh left running for a build: the processes of
+# each of its prefixes and its Xvfb servers.
+nl_stop_wine() {   # nl_stop_wine BUILD_DIR ARCH
+    for prefix in "$1"/wine/*/; do
+        [ -d "$prefix" ] && WINEPREFIX=$prefix "$(nl_wine_server "$2")" -k 2>/dev/null || true
+    done
+    for info in "$1"/wine/xvfb-*; do
+        case $info in *.fd) continue ;; esac
+        [ -f "$info" ] && kill "$(sed -n 2p "$info")" 2>/dev/null || true
+    done
+}
+
+# For the benchmarks: the build of an architecture (by default the one the
+# tests run), with its tests' driver, brought up to date with the given
+# targets; sets ARCH and BUILD.
+nl_bench_build() {   # nl_bench_build ARCH TARGET...
+    ARCH=$1
+    shift
     BUILD=$NL_ROOT/build/$ARCH
-    [ -f "$BUILD/CMakeCache.txt" ] || sh "$NL_ROOT/scripts/build.sh"
+    if ! grep -qs '^NL_BUILD_TESTS:BOOL=ON' "$BUILD/CMakeCache.txt"; then
+        sh "$NL_ROOT/scripts/deps.sh"
+        nl_configure_and_build "$ARCH" ON >/dev/null
+    fi
     cmake -S "$NL_ROOT" -B "$BUILD" >/dev/null
     cmake --build "$BUILD" --target "$@" -- --no-print-directory >/dev/null
 }

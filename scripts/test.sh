@@ -8,14 +8,7 @@ sh "$NL_ROOT/scripts/build.sh"
 TEST_ARCH=$(cat "$NL_ROOT/build/test-arch")
 
 stop_wine() {
-    dir=$NL_ROOT/build/$TEST_ARCH/wine
-    for prefix in "$dir"/*/; do
-        [ -d "$prefix" ] && WINEPREFIX=$prefix "$(nl_wine_server "$TEST_ARCH")" -k 2>/dev/null || true
-    done
-    for info in "$dir"/xvfb-*; do
-        case $info in *.fd) continue ;; esac
-        [ -f "$info" ] && kill "$(sed -n 2p "$info")" 2>/dev/null || true
-    done
+    nl_stop_wine "$NL_ROOT/build/$TEST_ARCH" "$TEST_ARCH"
 }
 trap stop_wine EXIT
 

@@ -1,6 +1,9 @@
 // The headless demonstration: goes through setup.exe from the sample medium
-// as a person would (the proposed language, drive C, Start, OK), saves a
-// screenshot of each step and prints what the installation left behind.
+// as a person would (the proposed language, drive C, Start, OK), with the
+// sample's viewer as the browser of ".htm" documents, saves a screenshot of
+// each step once its windows are drawn and prints what the installation
+// left behind.
+#include "driver/distribution.h"
 #include "driver/driver.h"
 #include "driver/readback.h"
 #include "driver/setup_person.h"
@@ -63,10 +66,118 @@ void PrintSummary(const std::string &installDir)
         std::printf("  %s=%s\n", entry.first.c_str(), entry.second.c_str());
 }
 
+std::string RectText(const RECT &r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") " + std::to_string(r.right - r.left) +
+           " x " + std::to_string(r.bottom - r.top);
+}
+
+// Windows draw in their own processes and in their own time: a picture is
+// taken once the screen has stopped changing over several looks in a row.
+const int StillLooks = 5;
+
+bool WaitForStillScreen()
+{
+    std::string last;
+    int sameLooks = 0;
+    bool still = WaitUntil([&] {
+        std::string now = ScreenPixels();
+        sameLooks = now == last ? sameLooks + 1 : 0;
+        last.swap(now);
+        return sameLooks >= StillLooks;
+    }, 20000);
+    if (!still)
+        std::printf("(the screen was still changing)\n");
+    return still;
+}
+
+void ShotWhenStill(const char *name)
+{
+    WaitForStillScreen();
+    Shot(name);
+}
+
+// The window shown at a point of the screen, as its top-level window.
+HWND TopWindowAt(int x, int y)
+{
+    POINT point = {x, y};
+    HWND window = WindowFromPoint(point);
+    return window ? GetAncestor(window, GA_ROOT) : nullptr;
+}
+
+// The box is on top where it lies: its corners and its centre show it.
+bool OnTop(HWND box)
+{
+    RECT r;
+    GetWindowRect(box, &r);
+    const POINT points[] = {{r.left + 2, r.top + 2}, {r.right - 3, r.top + 2}, {r.left + 2, r.bottom - 3},
+                            {r.right - 3, r.bottom - 3}, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}};
+    for (const POINT &p : points)
+        if (TopWindowAt(p.x, p.y) != box)
+            return false;
+    return true;
+}
+
+// Where the final notice lies and what covers it: the Explorer window and
+// the product, which the installation opens after the notice's owner took
+// the foreground, come up over it. A person clicks it to bring it forward;
+// so does the demonstration, and the picture is taken once it is drawn on
+// top.
+void ShootFinalNotice(const MessageBoxInfo &done)
+{
+    // The windows the installation opens appear in their own time.
+    WaitForWindow(0, [](const WindowInfo &w) { return w.className == ExplorerClass && w.title == "Nimbalune"; },
+                  10000);
+    WaitForWindow(0, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; }, 5000);
+    WaitForStillScreen();
+    RECT r;
+    GetWindowRect(done.handle, &r);
+    std::printf("final notice \"%s\" at %s", nltest::Utf8(done.caption).c_str(), RectText(r).c_str());
+    std::string covering;
+    for (HWND above = GetWindow(done.handle, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+        RECT other, common;
+        if (IsWindowVisible(above) && GetWindowRect(above, &other) && IntersectRect(&common, &r, &other))
+            covering += (covering.empty() ? "" : ", ") + Describe(above).className + " \"" + Describe(above).title + "\"";
+    }
+    std::printf(covering.empty() ? ", on top\n" : ", under %s\n", covering.c_str());
+    if (!OnTop(done.handle)) {
+        SetForegroundWindow(done.handle);
+        if (!WaitUntil([&] { return OnTop(done.handle); }, 5000))
+            std::printf("(the notice did not come forward)\n");
+        else
+            std::printf("brought forward for its picture\n");
+    }
+    ShotWhenStill("demo-4-final-notice");
+}
+
+// The instructions viewer above the setup window, the setup window in the
+// foreground again: the arrangement the setup makes.
+void ShootPanel(HWND main)
+{
+    int w = GetSystemMetrics(SM_CXSCREEN);
+    int h = GetSystemMetrics(SM_CYSCREEN);
+    HWND viewer = WaitForWindow(0, [](const WindowInfo &info) { return info.className == "NimbaluneSampleViewer"; });
+    bool arranged = viewer && WaitUntil([&] {
+        RECT r = Describe(viewer).rect;
+        return r.left == 0 && r.top == 0 && r.right == w && r.bottom == 2 * h / 3 && GetForegroundWindow() == main;
+    });
+    if (viewer)
+        std::printf("instructions viewer \"%s\" at %s%s\n", Describe(viewer).title.c_str(),
+                    RectText(Describe(viewer).rect).c_str(), arranged ? "" : " (not arranged)");
+    else
+        std::printf("no instructions viewer appeared\n");
+    std::printf("setup window at %s\n", RectText(Describe(main).rect).c_str());
+    ShotWhenStill("demo-2-panel");
+}
+
 } // namespace
 
 int main()
 {
+    // The sample's viewer opens the instructions, as a browser would.
+    HtmlAssociation browser;
+    browser.Use("\"" + nltest::JoinPath(nltest::BuildDir(), "sample\\htmview.exe") + "\" \"%1\"");
+
     std::string medium = nltest::JoinPath(nltest::BuildDir(), "medium");
     std::string setup = nltest::JoinPath(medium, "setup.exe");
     std::printf("starting %s\n", setup.c_str());
@@ -82,8 +193,7 @@ int main()
         Close(process);
         return 1;
     }
-    Sleep(1000);   // let the instructions viewer settle into place
-    Shot("demo-2-panel");
+    ShootPanel(main);
     ChooseDrive(GetDlgItem(main, DriveListId), 'C');
     PressStart(main);
 
@@ -98,21 +208,20 @@ int main()
             Shot("demo-3-progress");
         for (const WindowInfo &w : TopWindows(process.id))
             if (IsMessageBox(w.handle)) {
-                Sleep(200);
                 done = ReadMessageBox(w.handle);
-                return true;
+                return !done.text.empty();
             }
         return !IsRunning(process);
     }, 120000);
     if (done.handle) {
-        Shot("demo-4-final-notice");
+        ShootFinalNotice(done);
         std::printf("final notice: %s\n", nltest::Utf8(done.text).c_str());
         Answer(done, IDOK);
+        WaitGone(done.handle);
     }
     int code = WaitForExit(process);
     std::printf("setup.exe ended with exit code %d\n", code);
-    Sleep(1500);
-    Shot("demo-5-desktop");
+    ShotWhenStill("demo-5-desktop");
 
     PrintSummary(nltest::GetProfile("Nimba Lune", "Directory"));
     Close(process);
