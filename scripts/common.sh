@@ -30,13 +30,15 @@ nl_wine_server() {
     if [ "$1" = i686 ]; then echo /usr/lib/wine/wineserver32; else echo /usr/lib/wine/wineserver64; fi
 }
 
-# Configures and builds one architecture in build/ARCH, with the tests (and
-# the tools that use their driver) when the second argument is ON.
-nl_configure_and_build() {
-    dir=$NL_ROOT/build/$1
-    cmake -S "$NL_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$NL_ROOT/cmake/toolchain-$1.cmake" \
+# Configures one architecture in build/ARCH, with the tests (and the tools
+# that use their driver) when the second argument is ON.
+nl_configure() {
+    cmake -S "$NL_ROOT" -B "$NL_ROOT/build/$1" -DCMAKE_TOOLCHAIN_FILE="$NL_ROOT/cmake/toolchain-$1.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel -DNL_BUILD_TESTS="$2" >/dev/null
-    cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
+}
+nl_configure_and_build() {
+    nl_configure "$1" "$2"
+    cmake --build "$NL_ROOT/build/$1" -j"$(nproc)" -- --no-print-directory
 }
 
 # The architectures whose builds run under Wine here: x86_64 always, i686
@@ -64,12 +66,13 @@ nl_bench_build() {   # nl_bench_build ARCH TARGET...
     ARCH=$1
     shift
     BUILD=$NL_ROOT/build/$ARCH
-    if ! grep -qs '^NL_BUILD_TESTS:BOOL=ON' "$BUILD/CMakeCache.txt"; then
-        sh "$NL_ROOT/scripts/deps.sh"
-        nl_configure_and_build "$ARCH" ON >/dev/null
+    sh "$NL_ROOT/scripts/deps.sh"
+    if grep -qs '^NL_BUILD_TESTS:BOOL=ON' "$BUILD/CMakeCache.txt"; then
+        cmake -S "$NL_ROOT" -B "$BUILD" >/dev/null
+    else
+        nl_configure "$ARCH" ON
     fi
-    cmake -S "$NL_ROOT" -B "$BUILD" >/dev/null
-    cmake --build "$BUILD" --target "$@" -- --no-print-directory >/dev/null
+    cmake --build "$BUILD" -j"$(nproc)" --target "$@" -- --no-print-directory >/dev/null
 }
 
 # Benchmark payload: library code from this machine, neither random (it
