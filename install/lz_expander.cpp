@@ -19,6 +19,8 @@ const int RingMask = RingSize - 1;
 const int RingStart = RingSize - 16;
 const BYTE RingFill = ' ';
 const int ShortestMatch = 3;
+const int LongestMatch = ShortestMatch + 15;
+const int MaxItemBytes = 3;         // a flag byte and a two-byte reference
 
 // Large transfers: the file system is asked once per 32 KB, not per byte.
 const DWORD BufferSize = 32768;
@@ -36,24 +38,17 @@ struct Stream {
     int failed;             // a read or write error
 };
 
-int Refill(Stream &stream)
+// Reads the next block behind the `kept` bytes at the start of input[].
+int Refill(Stream &stream, DWORD kept)
 {
     DWORD got = 0;
-    if (!ReadFile(stream.source, input, BufferSize, &got, NULL)) {
+    if (!ReadFile(stream.source, input + kept, BufferSize - kept, &got, NULL)) {
         stream.failed = 1;
         got = 0;
     }
     stream.inputAt = 0;
-    stream.inputEnd = got;
+    stream.inputEnd = kept + got;
     return got != 0;
-}
-
-// The next input byte, or -1 at the end of the file.
-int NextByte(Stream &stream)
-{
-    if (stream.inputAt == stream.inputEnd && !Refill(stream))
-        return -1;
-    return input[stream.inputAt++];
 }
 
 int WriteOut(Stream &stream, const BYTE *data, DWORD length)
@@ -78,54 +73,79 @@ int CopyRest(Stream &stream)
         if (!WriteOut(stream, input + stream.inputAt, stream.inputEnd - stream.inputAt))
             return 0;
         stream.inputAt = stream.inputEnd;
-    } while (Refill(stream));
+    } while (Refill(stream, 0));
     return !stream.failed;
 }
 
-// Expands until `expected` bytes are out or the data ends.
+// Expands until `expected` bytes are out or the data ends. This loop is
+// most of the setup's own work: the input and output positions are kept
+// in locals here, not in the stream, so that the compiler need not reload
+// them after every byte it stores, and an output buffer is written out
+// only when the longest item might not fit behind what it holds.
 int Expand(Stream &stream, DWORD expected)
 {
     for (int i = 0; i < RingSize; ++i)
         ring[i] = RingFill;
-    int ringAt = RingStart;
-    DWORD produced = 0;
-    int flags = 0;
-    int flagsLeft = 0;
+    unsigned ringAt = RingStart;
+    DWORD left = expected;
+    BYTE *out = output;
+    const BYTE *const outLimit = output + BufferSize - LongestMatch;
+    const BYTE *in = input + stream.inputAt;
+    const BYTE *inEnd = input + stream.inputEnd;
+    // The group's flag bits, lowest first, above a marker bit: a value of
+    // 1 means the group is spent.
+    unsigned flags = 1;
 
-    while (produced < expected) {
-        if (flagsLeft == 0) {
-            flags = NextByte(stream);
-            if (flags < 0)
+    while (left) {
+        if (inEnd - in < MaxItemBytes) {
+            // Near the end of input[]: the bytes left go to its start,
+            // then the rest of it is refilled from the file.
+            DWORD kept = (DWORD)(inEnd - in);
+            for (DWORD i = 0; i < kept; ++i)
+                input[i] = in[i];
+            Refill(stream, kept);
+            in = input;
+            inEnd = input + stream.inputEnd;
+            if (in == inEnd)
                 break;
-            flagsLeft = 8;
         }
-        int literal = flags & 1;
-        flags >>= 1;
-        --flagsLeft;
-
-        int from = 0;
-        int count = 1;
-        int first = NextByte(stream);
-        if (first < 0)
+        if (flags == 1)
+            flags = *in++ | 0x100;
+        if (in == inEnd)
             break;
-        if (!literal) {
-            int second = NextByte(stream);
-            if (second < 0)
-                break;
-            from = first | ((second & 0xF0) << 4);
-            count = (second & 0x0F) + ShortestMatch;
-        }
-        for (int k = 0; k < count && produced < expected; ++k) {
-            BYTE value = literal ? (BYTE)first : ring[(from + k) & RingMask];
+        if (flags & 1) {
+            BYTE value = *in++;
             ring[ringAt] = value;
             ringAt = (ringAt + 1) & RingMask;
-            output[stream.outputUsed++] = value;
-            ++produced;
-            if (stream.outputUsed == BufferSize && !FlushOutput(stream))
+            *out++ = value;
+            --left;
+        } else {
+            if (inEnd - in < 2)
+                break;
+            unsigned from = in[0] | ((in[1] & 0xF0) << 4);
+            DWORD count = (DWORD)(in[1] & 0x0F) + ShortestMatch;
+            in += 2;
+            if (count > left)
+                count = left;
+            left -= count;
+            do {
+                BYTE value = ring[from];
+                from = (from + 1) & RingMask;
+                ring[ringAt] = value;
+                ringAt = (ringAt + 1) & RingMask;
+                *out++ = value;
+            } while (--count);
+        }
+        flags >>= 1;
+        if (out >= outLimit) {
+            stream.outputUsed = (DWORD)(out - output);
+            if (!FlushOutput(stream))
                 return 0;
+            out = output;
         }
     }
-    return FlushOutput(stream) && produced == expected;
+    stream.outputUsed = (DWORD)(out - output);
+    return FlushOutput(stream) && left == 0 && !stream.failed;
 }
 
 int HasSignature()
@@ -141,7 +161,7 @@ int HasSignature()
 int CopyExpanded(HANDLE source, HANDLE destination)
 {
     Stream stream = { source, 0, 0, destination, 0, 0 };
-    Refill(stream);
+    Refill(stream, 0);
     if (stream.failed)
         return 0;
     if (stream.inputEnd < (DWORD)HeaderLength || !HasSignature())
