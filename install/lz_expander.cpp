@@ -26,15 +26,16 @@ const int MaxItemBytes = 3;         // a flag byte and a two-byte reference
 const DWORD BufferSize = 32768;
 
 BYTE input[BufferSize];
-BYTE output[BufferSize];
-BYTE ring[RingSize];
+// Expansion writes into window[] behind the ring's worth of bytes written
+// before (at first the ring's blanks): a reference then copies from a
+// distance behind the next byte, with no ring of its own to keep.
+BYTE window[RingSize + BufferSize];
 
 struct Stream {
     HANDLE source;
     DWORD inputAt;          // next byte of input[]
     DWORD inputEnd;         // bytes held in input[]
     HANDLE destination;
-    DWORD outputUsed;
     int failed;             // a read or write error
 };
 
@@ -59,13 +60,6 @@ int WriteOut(Stream &stream, const BYTE *data, DWORD length)
     return !stream.failed;
 }
 
-int FlushOutput(Stream &stream)
-{
-    DWORD used = stream.outputUsed;
-    stream.outputUsed = 0;
-    return WriteOut(stream, output, used);
-}
-
 // Plain copy of what is left, the bytes already in input[] first.
 int CopyRest(Stream &stream)
 {
@@ -78,18 +72,18 @@ int CopyRest(Stream &stream)
 }
 
 // Expands until `expected` bytes are out or the data ends. This loop is
-// most of the setup's own work: the input and output positions are kept
-// in locals here, not in the stream, so that the compiler need not reload
-// them after every byte it stores, and an output buffer is written out
-// only when the longest item might not fit behind what it holds.
+// most of the setup's own work: its positions are locals, not fields of
+// the stream, so that the compiler need not reload them after every byte
+// it stores; the output is written out once the longest item might not
+// fit behind it, and the last ring's worth kept in front for references.
 int Expand(Stream &stream, DWORD expected)
 {
     for (int i = 0; i < RingSize; ++i)
-        ring[i] = RingFill;
-    unsigned ringAt = RingStart;
+        window[i] = RingFill;
+    BYTE *const newBytes = window + RingSize;
+    const BYTE *const outLimit = newBytes + BufferSize - LongestMatch;
+    BYTE *out = newBytes;
     DWORD left = expected;
-    BYTE *out = output;
-    const BYTE *const outLimit = output + BufferSize - LongestMatch;
     const BYTE *in = input + stream.inputAt;
     const BYTE *inEnd = input + stream.inputEnd;
     // The group's flag bits, lowest first, above a marker bit: a value of
@@ -114,10 +108,7 @@ int Expand(Stream &stream, DWORD expected)
         if (in == inEnd)
             break;
         if (flags & 1) {
-            BYTE value = *in++;
-            ring[ringAt] = value;
-            ringAt = (ringAt + 1) & RingMask;
-            *out++ = value;
+            *out++ = *in++;
             --left;
         } else {
             if (inEnd - in < 2)
@@ -125,27 +116,27 @@ int Expand(Stream &stream, DWORD expected)
             unsigned from = in[0] | ((in[1] & 0xF0) << 4);
             DWORD count = (DWORD)(in[1] & 0x0F) + ShortestMatch;
             in += 2;
+            // The ring position of the next byte, and how far behind it
+            // the reference lies: 1 to a whole ring.
+            unsigned ringAt = (RingStart + (expected - left)) & RingMask;
+            const BYTE *copy = out - (((ringAt - from - 1) & RingMask) + 1);
             if (count > left)
                 count = left;
             left -= count;
-            do {
-                BYTE value = ring[from];
-                from = (from + 1) & RingMask;
-                ring[ringAt] = value;
-                ringAt = (ringAt + 1) & RingMask;
-                *out++ = value;
-            } while (--count);
+            do
+                *out++ = *copy++;
+            while (--count);
         }
         flags >>= 1;
         if (out >= outLimit) {
-            stream.outputUsed = (DWORD)(out - output);
-            if (!FlushOutput(stream))
+            if (!WriteOut(stream, newBytes, (DWORD)(out - newBytes)))
                 return 0;
-            out = output;
+            for (int i = 0; i < RingSize; ++i)
+                window[i] = out[i - RingSize];
+            out = newBytes;
         }
     }
-    stream.outputUsed = (DWORD)(out - output);
-    return FlushOutput(stream) && left == 0 && !stream.failed;
+    return WriteOut(stream, newBytes, (DWORD)(out - newBytes)) && left == 0 && !stream.failed;
 }
 
 int HasSignature()
@@ -160,7 +151,7 @@ int HasSignature()
 
 int CopyExpanded(HANDLE source, HANDLE destination)
 {
-    Stream stream = { source, 0, 0, destination, 0, 0 };
+    Stream stream = { source, 0, 0, destination, 0 };
     Refill(stream, 0);
     if (stream.failed)
         return 0;
