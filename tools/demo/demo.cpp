@@ -118,11 +118,11 @@ bool OnTop(HWND box)
     return true;
 }
 
-// Where the final notice lies and what covers it: the Explorer window and
-// the product, which the installation opens after the notice's owner took
-// the foreground, come up over it. A person clicks it to bring it forward;
-// so does the demonstration, and the picture is taken once it is drawn on
-// top.
+// Where the final notice lies and what covers it: the windows the
+// installation opens (Explorer's on the product's folder, the product's
+// own) come up after the notice's owner took the foreground, and may lie
+// over it. A person clicks it to bring it forward; so does the
+// demonstration, and the picture is taken once it is drawn on top.
 void ShootFinalNotice(const MessageBoxInfo &done)
 {
     // The windows the installation opens appear in their own time.
