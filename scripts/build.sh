@@ -8,12 +8,8 @@ sh "$NL_ROOT/scripts/deps.sh"
 
 TEST_ARCH=$(nl_test_arch)
 configure_and_build() {
-    arch=$1
-    tests=$2
-    dir=$NL_ROOT/build/$arch
-    cmake -S "$NL_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$NL_ROOT/cmake/toolchain-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel -DNL_BUILD_TESTS="$tests" >/dev/null
-    cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
+    nl_configure "$1" "$2"
+    cmake --build "$NL_ROOT/build/$1" -j"$(nproc)" -- --no-print-directory
 }
 
 if [ "$TEST_ARCH" = i686 ]; then

@@ -30,6 +30,12 @@ nl_wine_server() {
     if [ "$1" = i686 ]; then echo /usr/lib/wine/wineserver32; else echo /usr/lib/wine/wineserver64; fi
 }
 
+# Configures build/ARCH, with or without the tests (ON or OFF).
+nl_configure() {
+    cmake -S "$NL_ROOT" -B "$NL_ROOT/build/$1" -DCMAKE_TOOLCHAIN_FILE="$NL_ROOT/cmake/toolchain-$1.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DNL_BUILD_TESTS="$2" >/dev/null
+}
+
 # For the benchmarks: the build whose programs run here, brought up to date
 # with the given extra targets; sets ARCH and BUILD.
 nl_bench_build() {

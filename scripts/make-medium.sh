@@ -1,0 +1,20 @@
+#!/bin/sh
+# The maintainer's command behind `make medium`: builds the product's
+# setup.exe (i686) and makes the distribution medium from a product folder
+# with tools/medium.py, which checks it and replaces OUT only when every
+# check passed.
+# usage: make-medium.sh PRODUCT_DIR [OUT_DIR]   (default build/i686/medium)
+set -e
+. "$(dirname "$0")/common.sh"
+if [ -z "$1" ]; then
+    echo "usage: make medium PRODUCT=DIR [OUT=DIR]" >&2
+    exit 2
+fi
+PRODUCT=$1
+OUT=${2:-$NL_ROOT/build/i686/medium}
+sh "$NL_ROOT/scripts/deps.sh"
+if [ ! -f "$NL_ROOT/build/i686/CMakeCache.txt" ]; then
+    if [ "$(nl_test_arch)" = i686 ]; then nl_configure i686 ON; else nl_configure i686 OFF; fi
+fi
+cmake --build "$NL_ROOT/build/i686" --target setup -- --no-print-directory >/dev/null
+exec python3 "$NL_ROOT/tools/medium.py" build --product "$PRODUCT" --setup "$NL_ROOT/build/i686/setup.exe" --out "$OUT"
