@@ -3,9 +3,8 @@
 // ".htm" documents, else an Explorer window on a folder of RTF documents.
 // The setup window moves to the bottom third of the screen, and a timer
 // waits for the viewer's window to move it to the top two thirds.
-#include "instructions_viewer.h"
-#include "../setup/main_window.h"
-#include "../setup/setup_context.h"
+#include "desktop/instructions_viewer.h"
+#include "setup/setup_context.h"
 
 #include <shellapi.h>
 

@@ -1,5 +1,5 @@
 // Path composition in fixed-size buffers.
-#include "path_text.h"
+#include "desktop/path_text.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // The product's Program Manager group: the distribution's group file is
 // copied into the Windows directory, its paths are pointed at the chosen
 // drive, its checksum is repaired and it is listed in progman.ini.
-#include "progman_group.h"
-#include "path_text.h"
+#include "desktop/progman_group.h"
+#include "desktop/path_text.h"
 #include "install/file_copier.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"

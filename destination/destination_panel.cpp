@@ -1,18 +1,12 @@
 // The destination panel: a text, the list of fixed disks with their free
 // space and the start button, placed straight on the main window. The user
 // picks only the drive; the rest of the destination path is fixed.
-#include "destination_panel.h"
-#include "../setup/setup_context.h"
-#include "../setup/message_catalogue.h"
-#include "../install/install_sequence.h"
+#include "destination/destination_panel.h"
+#include "setup/setup_context.h"
+#include "setup/message_catalogue.h"
+#include "install/install_sequence.h"
 
 namespace {
-
-enum {
-    ID_DRIVE_LIST = 100,
-    ID_PANEL_TEXT = 101,
-    ID_START_BUTTON = 102
-};
 
 const int MinFreeMegabytes = 35;
 const int PanelTextSize = 512;
@@ -30,9 +24,9 @@ struct ControlLayout {
     int x, y, width, height;
     int id;
 };
-const ControlLayout PanelTextLayout = {"STATIC", PanelTextStyle, 20, 50, 620, 50, ID_PANEL_TEXT};
-const ControlLayout DriveListLayout = {"COMBOBOX", DriveListStyle, 80, 20, 320, 90, ID_DRIVE_LIST};
-const ControlLayout StartButtonLayout = {"BUTTON", StartButtonStyle, 420, 20, 200, 20, ID_START_BUTTON};
+const ControlLayout PanelTextLayout = {"STATIC", PanelTextStyle, 20, 50, 620, 50, PanelTextId};
+const ControlLayout DriveListLayout = {"COMBOBOX", DriveListStyle, 80, 20, 320, 90, DriveListId};
+const ControlLayout StartButtonLayout = {"BUTTON", StartButtonStyle, 420, 20, 200, 20, StartButtonId};
 
 HWND panelText;
 HWND driveList;
@@ -60,7 +54,7 @@ void AppendText(char *buffer, int size, const char *text)
 void BuildPanelText(char *text, int noPreviousInstall)
 {
     char previous[ShortValueSize];
-    GetProfileStringA("Nimba Lune", "Directory", "", previous, ShortValueSize);
+    GetProfileStringA(ProductSection, "Directory", "", previous, ShortValueSize);
     text[0] = 0;
     if (previous[0] && !noPreviousInstall) {
         AppendText(text, PanelTextSize, MessageText(AlreadyInstalledPrefix));

@@ -1,7 +1,7 @@
 // Removal of a directory with everything below it. Read-only, hidden and
 // system files go too; a directory link is removed without entering it, so
 // nothing outside the tree is touched.
-#include "directory_tree.h"
+#include "install/directory_tree.h"
 
 #include <windows.h>
 

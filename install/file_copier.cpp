@@ -1,10 +1,10 @@
 // The file copier: every file matching a pattern goes into one directory,
 // expanded when it is stored in the LZ compressed format, with an optional
 // progress window that counts stored bytes.
-#include "file_copier.h"
-#include "progress_window.h"
+#include "install/file_copier.h"
+#include "install/progress_window.h"
 #include "setup/setup_context.h"
-#include "lz_expander.h"
+#include "install/lz_expander.h"
 
 namespace {
 

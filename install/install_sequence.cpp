@@ -1,18 +1,16 @@
 // The installation itself: one fixed run, asking nothing, from the chosen
 // drive to the start of the installed product.
-#include "install_sequence.h"
-#include "file_copier.h"
-#include "directory_tree.h"
-#include "../setup/setup_context.h"
-#include "../setup/message_catalogue.h"
-#include "../setup/log_pane.h"
-#include "../setup/setup_driver.h"
-#include "../desktop/shell_links.h"
-#include "../desktop/progman_group.h"
+#include "install/install_sequence.h"
+#include "install/file_copier.h"
+#include "install/directory_tree.h"
+#include "setup/setup_context.h"
+#include "setup/message_catalogue.h"
+#include "setup/log_pane.h"
+#include "setup/running_product.h"
+#include "desktop/shell_links.h"
+#include "desktop/progman_group.h"
 
 namespace {
-
-const char ProductSection[] = "Nimba Lune";
 
 const char *const InstallSubdirectories[] = {
     "\\annule",

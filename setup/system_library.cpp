@@ -1,7 +1,7 @@
 // VERSION.DLL, loaded by full path from the system directory on first use.
 // A library or function that cannot be found makes every call through it
 // fail as the real function fails, never crash.
-#include "system_library.h"
+#include "setup/system_library.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // crashes, no other window is touched, and the version query answers as
 // for any file without a usable version.
 #include "setup/installed_version.h"
-#include "setup/setup_driver.h"
+#include "setup/running_product.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
 #include "support/version_resource.h"

@@ -1,5 +1,7 @@
 // The main window's procedure and the shared state, in-process.
 #include "setup/main_window.h"
+#include "destination/destination_panel.h"
+#include "desktop/instructions_viewer.h"
 #include "setup/setup_context.h"
 #include "setup/log_pane.h"
 
