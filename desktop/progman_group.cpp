@@ -2,7 +2,7 @@
 // copied into the Windows directory, its paths are pointed at the chosen
 // drive, its checksum is repaired and it is listed in progman.ini.
 #include "desktop/progman_group.h"
-#include "desktop/path_text.h"
+#include "setup/path_text.h"
 #include "install/file_copier.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"

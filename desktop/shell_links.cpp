@@ -4,7 +4,7 @@
 // silently and the next one still runs.
 #include "desktop/shell_links.h"
 #include "desktop/registry.h"
-#include "desktop/path_text.h"
+#include "setup/path_text.h"
 #include "install/directory_tree.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"

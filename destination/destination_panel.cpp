@@ -4,6 +4,7 @@
 #include "destination/destination_panel.h"
 #include "setup/setup_context.h"
 #include "setup/message_catalogue.h"
+#include "setup/path_text.h"
 #include "install/install_sequence.h"
 
 namespace {
@@ -43,23 +44,14 @@ HWND CreatePanelControl(const ControlLayout &layout, const char *text)
                            setupContext.instance, NULL);
 }
 
-// Appends text to a buffer of the given size, cutting what does not fit.
-void AppendText(char *buffer, int size, const char *text)
-{
-    int used = lstrlenA(buffer);
-    if (used < size - 1)
-        lstrcpynA(buffer + used, text, size - used);
-}
-
 void BuildPanelText(char *text, int noPreviousInstall)
 {
     char previous[ShortValueSize];
     GetProfileStringA(ProductSection, "Directory", "", previous, ShortValueSize);
-    text[0] = 0;
     if (previous[0] && !noPreviousInstall) {
-        AppendText(text, PanelTextSize, MessageText(AlreadyInstalledPrefix));
-        AppendText(text, PanelTextSize, previous);
-        AppendText(text, PanelTextSize, MessageText(AlreadyInstalledSuffix));
+        // At most 127 characters of directory: the whole always fits.
+        ComposePath(text, PanelTextSize, MessageText(AlreadyInstalledPrefix), previous);
+        AppendPath(text, PanelTextSize, MessageText(AlreadyInstalledSuffix));
     } else {
         wsprintfA(text, MessageText(NeedFreeSpaceFormat), MinFreeMegabytes);
     }
@@ -82,7 +74,7 @@ void AddDriveLine(char letter, char initialDrive)
     char line[LineSize];
     wsprintfA(line, MessageText(DriveLineFormat), letter, letter, freeMegabytes);
     if (freeMegabytes > MinFreeMegabytes)
-        AppendText(line, LineSize, "OK");
+        AppendPath(line, LineSize, "OK");
     LRESULT index = SendMessageA(driveList, CB_ADDSTRING, 0, (LPARAM)line);
     if (letter == initialDrive && index != CB_ERR)
         SendMessageA(driveList, CB_SETCURSEL, (WPARAM)index, 0);

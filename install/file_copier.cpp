@@ -4,6 +4,7 @@
 #include "install/file_copier.h"
 #include "install/progress_window.h"
 #include "setup/setup_context.h"
+#include "setup/path_text.h"
 #include "install/lz_expander.h"
 
 namespace {
@@ -36,13 +37,13 @@ int IsDirectory(const WIN32_FIND_DATAA &entry)
 }
 
 // Puts a name behind the first `start` characters of a path buffer; 0 when
-// the whole would not fit.
+// the whole would not fit (a start of CopyPathSize leaves room for none).
 int PutName(char *path, int start, const char *name)
 {
-    if (start + lstrlenA(name) >= CopyPathSize)
+    if (start >= CopyPathSize)
         return 0;
-    lstrcpyA(path + start, name);
-    return 1;
+    path[start] = 0;
+    return AppendPath(path, CopyPathSize, name);
 }
 
 // The stored size of a file as the search found it: no file is opened
@@ -140,14 +141,10 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
 
     // A directory too long for the path buffer leaves no room for any name,
     // so each file fails to fit below and is counted.
-    destinationNameStart = lstrlenA(destinationDirectory) + 1;
-    if (destinationNameStart < CopyPathSize) {
-        lstrcpyA(destinationPath, destinationDirectory);
-        lstrcatA(destinationPath, "\\");
-    } else {
+    if (ComposePath(destinationPath, CopyPathSize, destinationDirectory, "\\"))
+        destinationNameStart = lstrlenA(destinationPath);
+    else
         destinationNameStart = CopyPathSize;
-        destinationPath[0] = 0;
-    }
 
     LONGLONG totalBytes = 0;
     if (withProgress) {

@@ -101,6 +101,20 @@ TEST_F(InstallSequence, ADirectoryThatCannotBeMadeIsStillRecordedButCountsItsFil
     EXPECT_EQ(setupContext.installDone, 1);
 }
 
+TEST_F(InstallSequence, PathsThatDoNotFitBehindTheDirectoryAreLeftOutNotCut)
+{
+    // 253 characters: every suffix pushes the path past 255.
+    std::string directory = "C:\\" + std::string(250, 'n');
+    lstrcpyA(setupContext.installDir, directory.c_str());
+    setupContext.selectedDrive = 'C';
+    RunInstallSequence();
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), directory);
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Program"), "");
+    EXPECT_GT(CountFailedCopies(), 14);
+    EXPECT_FALSE(nltest::DirectoryExists(directory + "\\a"));
+    nltest::RemoveTree(directory);
+}
+
 TEST_F(InstallSequence, FilesThatDoNotFitAreCountedAndNamedInTheLog)
 {
     setupContext.selectedDrive = 'H';
