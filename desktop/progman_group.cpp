@@ -104,7 +104,7 @@ void RegisterGroup(const char *windowsDirectory)
 
 } // namespace
 
-void InstallProgmanGroup()
+void InstallProgmanGroup(CopyFailureHandler onFailure)
 {
     char windowsDirectory[PathBufferSize];
     UINT length = GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
@@ -113,7 +113,7 @@ void InstallProgmanGroup()
 
     if (length == 0 || length >= sizeof windowsDirectory)
         return;
-    CopyFiles(TemplatePattern, windowsDirectory, 0, NULL);
+    CopyFiles(TemplatePattern, windowsDirectory, 0, NULL, onFailure);
     if (!ComposePath(groupPath, sizeof groupPath, windowsDirectory, GroupFileName))
         return;
     SetFileAttributesA(groupPath, FILE_ATTRIBUTE_NORMAL);

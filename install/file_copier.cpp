@@ -21,14 +21,10 @@ char destinationPath[CopyPathSize];
 int sourceNameStart;
 int destinationNameStart;
 
-CopyFailureHandler failureHandler;
-
-// Counts a file that was not copied and tells the handler its path.
-void NoteFailure(int &failures, const char *path)
+void NoteFailure(CopyFailureHandler onFailure, const char *path)
 {
-    ++failures;
-    if (failureHandler)
-        failureHandler(path);
+    if (onFailure)
+        onFailure(path);
 }
 
 int IsDirectory(const WIN32_FIND_DATAA &entry)
@@ -110,7 +106,8 @@ int ExpandOneFile(HANDLE source)
 
 } // namespace
 
-int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading)
+void CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading,
+               CopyFailureHandler onFailure)
 {
     char progressText[ProgressTextSize];
     for (int i = 0; i < ProgressTextSize; ++i)
@@ -125,9 +122,8 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
 
     // Nothing can be searched for a pattern that does not fit.
     if (lstrlenA(sourcePattern) >= CopyPathSize) {
-        int failures = 0;
-        NoteFailure(failures, sourcePattern);
-        return failures;
+        NoteFailure(onFailure, sourcePattern);
+        return;
     }
     lstrcpyA(searchPattern, sourcePattern);
     lstrcpyA(sourcePath, sourcePattern);
@@ -155,11 +151,10 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
         totalBytes = TotalStoredBytes();
         if (totalBytes == 0) {
             ReportProgress(FullPercent, setupContext.mainWindow, NULL, NULL);
-            return 0;
+            return;
         }
     }
 
-    int failures = 0;
     LONGLONG doneBytes = 0;
     int shownPercent = 0;
     // Set when the window shows less than the copy has done. The report
@@ -176,13 +171,13 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
                 continue;
             if (!PutName(sourcePath, sourceNameStart, entry.cFileName)
                 || !PutName(destinationPath, destinationNameStart, entry.cFileName)) {
-                NoteFailure(failures, entry.cFileName);
+                NoteFailure(onFailure, entry.cFileName);
                 continue;
             }
             HANDLE source = CreateFileA(sourcePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, NULL);
             if (source == INVALID_HANDLE_VALUE) {
-                NoteFailure(failures, destinationPath);
+                NoteFailure(onFailure, destinationPath);
                 continue;
             }
 
@@ -206,7 +201,7 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
             }
 
             if (!ExpandOneFile(source))
-                NoteFailure(failures, destinationPath);
+                NoteFailure(onFailure, destinationPath);
             CloseHandle(source);
 
             if (withProgress) {
@@ -226,12 +221,6 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
 
     if (withProgress)
         ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");
-    return failures;
-}
-
-void SetCopyFailureHandler(CopyFailureHandler handler)
-{
-    failureHandler = handler;
 }
 
 CopierPaths GetCopierPaths()

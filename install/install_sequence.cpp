@@ -110,7 +110,6 @@ int CountFailedCopies()
 void RunInstallSequence()
 {
     failedCopies = 0;
-    SetCopyFailureHandler(NoteFailedCopy);
 
     setupContext.installDir[0] = setupContext.selectedDrive;
     LogPrintf(MessageText(InstallDirFormat), setupContext.installDir);
@@ -134,7 +133,7 @@ void RunInstallSequence()
         const char *heading = step.heading == NoHeading ? "" : MessageText(step.heading);
         const char *destination = InstallPath(step.destinationSuffix);
         if (destination)
-            CopyFiles(step.sourcePattern, destination, 1, heading);
+            CopyFiles(step.sourcePattern, destination, 1, heading, NoteFailedCopy);
         else
             NoteFailedCopy(step.sourcePattern);
     }
@@ -152,8 +151,7 @@ void RunInstallSequence()
     WriteInstallPath("Program", "\\nimbalun.exe");
 
     InstallDesktopIntegration();
-    InstallProgmanGroup();
-    SetCopyFailureHandler(NULL);
+    InstallProgmanGroup(NoteFailedCopy);
 
     SetForegroundWindow(setupContext.mainWindow);
     if (const char *program = InstallPath("\\nimbalun.exe"))
