@@ -20,9 +20,15 @@ bool CopyTree(const std::string &from, const std::string &to);
 // Files of installDir that differ from the manifest or are missing, named.
 std::string TreeDifferences(const std::string &installDir);
 
-// Starts a setup program, answers up to the panel, presses Start and waits
-// for the box at the end, which it leaves open. An empty box when any of it
-// did not happen.
+// Starts a setup program and answers its start-up questions up to the
+// panel, appending the boxes to seen when it is given; returns the main
+// window, or null.
+HWND StartToPanel(Process &process, const std::string &setup, std::vector<MessageBoxInfo> *seen = nullptr);
+// Presses Start and waits for the box at the end, which it leaves open; an
+// empty box on time-out.
+MessageBoxInfo StartAndWaitForEnd(const Process &process, HWND main, DWORD timeoutMs = 120000);
+// Both: a whole installation up to its final box. An empty box when any of
+// it did not happen.
 MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs = 120000);
 
 // After an installation: waits for the Explorer window the setup opens (it

@@ -124,9 +124,9 @@ bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value
     return true;
 }
 
-bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
+Shortcut ReadShortcut(const std::string &linkPath)
 {
-    bool ok = false;
+    Shortcut info;
     HRESULT init = CoInitialize(nullptr);
     IShellLinkA *link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -138,7 +138,7 @@ bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
             if (SUCCEEDED(file->Load(wide, STGM_READ))) {
                 char text[MAX_PATH * 2] = {};
                 link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-                info.path = text;
+                info.target = text;
                 text[0] = 0;
                 link->GetArguments(text, sizeof text);
                 info.arguments = text;
@@ -146,7 +146,7 @@ bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
                 link->GetWorkingDirectory(text, sizeof text);
                 info.workingDirectory = text;
                 link->GetShowCmd(&info.showCommand);
-                ok = true;
+                info.ok = true;
             }
             file->Release();
         }
@@ -154,7 +154,7 @@ bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
     }
     if (SUCCEEDED(init))
         CoUninitialize();
-    return ok;
+    return info;
 }
 
 std::set<DWORD> ProcessIds(const std::string &exeName)
@@ -209,18 +209,6 @@ std::vector<std::string> WindowTitles(DWORD processId)
         titles.push_back(title);
     }
     return titles;
-}
-
-bool WaitFor(const std::function<bool()> &condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(50);
-    }
 }
 
 void EndProcess(DWORD processId)

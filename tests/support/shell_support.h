@@ -78,21 +78,21 @@ private:
 bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
                      std::string &data);
 
-// A shortcut file as the shell's link object reads it.
-struct ShellLinkInfo {
-    std::string path;
+// A shortcut file as the shell's link object reads it; ok is false when
+// it could not be read.
+struct Shortcut {
+    bool ok = false;
+    std::string target;
     std::string arguments;
     std::string workingDirectory;
     int showCommand = 0;
 };
-bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info);
+Shortcut ReadShortcut(const std::string &linkPath);
 
 // The ids of the running processes whose program file has this name.
 std::set<DWORD> ProcessIds(const std::string &exeName);
 // The visible top-level windows of a process, by title.
 std::vector<std::string> WindowTitles(DWORD processId);
-// Waits up to timeoutMs until a condition holds, polling every 50 ms.
-bool WaitFor(const std::function<bool()> &condition, DWORD timeoutMs);
 // Ends a process the test caused: closes its windows, then terminates it
 // if it is still there.
 void EndProcess(DWORD processId);
