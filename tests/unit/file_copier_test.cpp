@@ -8,6 +8,7 @@
 #include "setup/setup_context.h"
 #include "driver/driver.h"
 #include "support/test_support.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 #include <functional>
@@ -126,22 +127,13 @@ LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-class CopierTest : public ::testing::Test {
+class CopierTest : public nltest::SetupWindowTest {
 protected:
+    CopierTest() : SetupWindowTest("CopierTestMain", 300, 200) {}
+
     void SetUp() override
     {
-        ResetSetupContext();
-        setupContext.instance = GetModuleHandleA(nullptr);
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = setupContext.instance;
-        windowClass.lpszClassName = "CopierTestMain";
-        RegisterClassA(&windowClass);
-        main = CreateWindowExA(0, "CopierTestMain", "SETUP Nimbalune 1.1", WS_OVERLAPPEDWINDOW,
-                               0, 0, 300, 200, nullptr, nullptr, setupContext.instance, nullptr);
-        ASSERT_NE(main, nullptr);
-        ShowWindow(main, SW_SHOWNORMAL);
-        setupContext.mainWindow = main;
+        SetupWindowTest::SetUp();
         GetCurrentDirectoryA(MAX_PATH, savedDirectory);
         hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchProgress, nullptr, GetCurrentThreadId());
         ASSERT_NE(hook, nullptr);
@@ -153,8 +145,7 @@ protected:
         watched = nullptr;
         UnhookWindowsHookEx(hook);
         SetCurrentDirectoryA(savedDirectory);
-        setupContext.mainWindow = nullptr;
-        DestroyWindow(main);
+        SetupWindowTest::TearDown();
     }
 
     std::vector<std::string> Paints() const
@@ -166,7 +157,6 @@ protected:
         return paints;
     }
 
-    HWND main = nullptr;
     HHOOK hook = nullptr;
     Observation seen;
     char savedDirectory[MAX_PATH] = {};
@@ -235,7 +225,7 @@ TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
     EXPECT_EQ(seen.classStyle, 0x1203u);
     EXPECT_FALSE(seen.closeCommand);
     EXPECT_EQ(seen.title, "SETUP Nimbalune 1.1");
-    EXPECT_EQ(seen.owner, main);
+    EXPECT_EQ(seen.owner, window);
     EXPECT_EQ(seen.mainMaximised, std::vector<bool>(4, true));
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
@@ -257,7 +247,7 @@ TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
     // A heading of exactly 43 characters shows whole; the main window's title
     // gives the progress window at most 63 characters.
     seen = Observation();
-    SetWindowTextA(main, std::string(70, 'T').c_str());
+    SetWindowTextA(window, std::string(70, 'T').c_str());
     EXPECT_EQ(FailedCopies((source / "*.dat").c_str(), destination.path().c_str(), 1, shown.c_str()), 0);
     ASSERT_FALSE(Paints().empty());
     EXPECT_EQ(Paints().front(), "0|" + shown);

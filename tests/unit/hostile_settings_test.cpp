@@ -7,6 +7,7 @@
 #include "support/saved_settings.h"
 #include "support/test_support.h"
 #include "support/version_resource.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +22,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 HWND MakeWindow()
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "HostileSettingsTest";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "HostileSettingsTest", "bystander", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                           nullptr, nullptr, windowClass.hInstance, nullptr);
+    return nltest::MakeTestWindow("HostileSettingsTest", 200, 100, CountingProc, "bystander");
 }
 
 TEST(HostileSettings, CurrentHwndThatNamesNoProductWindowDestroysNothing)

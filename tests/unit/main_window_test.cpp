@@ -4,6 +4,7 @@
 #include "desktop/instructions_viewer.h"
 #include "setup/setup_context.h"
 #include "setup/log_pane.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,7 @@ namespace {
 
 HWND CreateTestWindow(const char *className)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WndProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, className, "test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                           nullptr, nullptr, windowClass.hInstance, nullptr);
+    return nltest::MakeTestWindow(className, 300, 200, WndProc);
 }
 
 TEST(SetupState, StartsWithTheDocumentedValues)
