@@ -10,7 +10,26 @@ const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ex
 
 const char UserShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-namespace {
+void ShellFoldersOverride::Set(const std::string &value, const std::string &folder)
+{
+    std::string data(folder.c_str(), folder.size() + 1);
+    KeepRegistryValue(HKEY_CURRENT_USER, UserShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, UserShellFoldersKey, value, REG_EXPAND_SZ, data);
+    KeepRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, REG_SZ, data);
+}
+
+void ShellFoldersOverride::Remove(const std::string &value)
+{
+    KeepRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+    DeleteRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+}
+
+void ShellFoldersOverride::SetRaw(const std::string &value, DWORD type, const std::string &data)
+{
+    KeepRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, type, data);
+}
 
 void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
                       const std::string &data)
@@ -20,92 +39,6 @@ void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &valu
         return;
     RegSetValueExA(handle, value.c_str(), 0, type, (const BYTE *)data.data(), (DWORD)data.size());
     RegCloseKey(handle);
-}
-
-} // namespace
-
-ShellFoldersOverride::~ShellFoldersOverride()
-{
-    for (auto entry = saved_.rbegin(); entry != saved_.rend(); ++entry) {
-        if (entry->present)
-            WriteRegistryRaw(HKEY_CURRENT_USER, entry->key, entry->value, entry->type, entry->data);
-        else
-            DeleteRegistryValue(HKEY_CURRENT_USER, entry->key, entry->value);
-    }
-}
-
-void ShellFoldersOverride::Remember(const std::string &key, const std::string &value)
-{
-    for (const Saved &entry : saved_)
-        if (entry.key == key && lstrcmpiA(entry.value.c_str(), value.c_str()) == 0)
-            return;
-    Saved entry = {key, value, false, 0, ""};
-    entry.present = ReadRegistryRaw(HKEY_CURRENT_USER, key, value, entry.type, entry.data);
-    saved_.push_back(entry);
-}
-
-void ShellFoldersOverride::Set(const std::string &value, const std::string &folder)
-{
-    std::string data(folder.c_str(), folder.size() + 1);
-    Remember(UserShellFoldersKey, value);
-    WriteRegistryRaw(HKEY_CURRENT_USER, UserShellFoldersKey, value, REG_EXPAND_SZ, data);
-    Remember(ShellFoldersKey, value);
-    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, REG_SZ, data);
-}
-
-void ShellFoldersOverride::Remove(const std::string &value)
-{
-    Remember(ShellFoldersKey, value);
-    DeleteRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
-}
-
-void ShellFoldersOverride::SetRaw(const std::string &value, DWORD type, const std::string &data)
-{
-    Remember(ShellFoldersKey, value);
-    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, type, data);
-}
-
-FileBackup::FileBackup(const std::string &path) : path_(path)
-{
-    existed_ = FileExists(path) && ReadFileBytes(path, bytes_);
-}
-
-FileBackup::~FileBackup()
-{
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (existed_)
-        WriteFileBytes(path_, bytes_);
-    else
-        DeleteFileA(path_.c_str());
-}
-
-RegistryKeyBackup::RegistryKeyBackup(HKEY root, const std::string &key) : root_(root), key_(key)
-{
-    HKEY handle;
-    existed_ = RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) == ERROR_SUCCESS;
-    if (!existed_)
-        return;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD nameSize = sizeof name;
-        if (RegEnumValueA(handle, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::string data;
-        ReadRegistryString(root, key, name, data);
-        values_.push_back({name, data});
-    }
-    RegCloseKey(handle);
-}
-
-RegistryKeyBackup::~RegistryKeyBackup()
-{
-    DeleteRegistryTree(root_, key_);
-    if (!existed_)
-        return;
-    WriteRegistryString(root_, key_, "", "");
-    DeleteRegistryValue(root_, key_, "");
-    for (const auto &value : values_)
-        WriteRegistryString(root_, key_, value.first, value.second);
 }
 
 bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
