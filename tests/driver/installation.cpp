@@ -80,6 +80,21 @@ MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWO
     return main ? StartAndWaitForEnd(process, main, timeoutMs) : MessageBoxInfo();
 }
 
+std::string InstallThrough(const std::string &setup)
+{
+    Process process;
+    MessageBoxInfo box = InstallToFinalBox(process, setup);
+    if (!box.handle) {
+        Close(process);
+        return "(no final box)";
+    }
+    Answer(box, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+    Close(process);
+    CloseWindowsOfInstallation();
+    return box.text;
+}
+
 void CloseWindowsOfInstallation()
 {
     WaitForWindow(0, [](const WindowInfo &w) { return w.className == "ExplorerWClass" && w.title == "Nimbalune"; },

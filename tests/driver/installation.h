@@ -31,6 +31,11 @@ MessageBoxInfo StartAndWaitForEnd(const Process &process, HWND main, DWORD timeo
 // it did not happen.
 MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs = 120000);
 
+// A whole installation through to its end: the final box's text ("(no
+// final box)" when none came) once OK is pressed; expects the setup to end
+// with its exit code 1, and closes the windows it opened.
+std::string InstallThrough(const std::string &setup);
+
 // After an installation: waits for the Explorer window the setup opens (it
 // may appear after the setup has ended) and the product's, then closes
 // them. An Explorer left running keeps the prefix's Wine server, and with

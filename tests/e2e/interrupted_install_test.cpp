@@ -125,23 +125,8 @@ bool InstallKilledMidCopy(const std::string &setup)
     return halfway && copied < PaddingFiles;
 }
 
-// One whole installation; leaves its final box answered and its windows
-// closed.
-void InstallWhole(const std::string &setup)
-{
-    Process process;
-    MessageBoxInfo done = InstallToFinalBox(process, setup);
-    EXPECT_EQ(done.text, "The installation ends successfully.\n");
-    if (done.handle)
-        Answer(done, IDOK);
-    WaitForExit(process);
-    Close(process);
-    CloseWindowsOfInstallation();
-}
-
 TEST(InterruptedInstall, SecondRunLeavesWhatAnUninterruptedOneLeaves)
 {
-    ForgetProduct();
     nltest::SetProfile("Intl", "sLanguage", "enu");
     nltest::TempDir copy("interrupted");
 
@@ -157,11 +142,12 @@ TEST(InterruptedInstall, SecondRunLeavesWhatAnUninterruptedOneLeaves)
     ASSERT_TRUE(interrupted) << "the copy always ended before the kill";
 
     // The second, full run, then the installation as it should be.
-    InstallWhole(setup);
+    const char success[] = "The installation ends successfully.\n";
+    EXPECT_EQ(InstallThrough(setup), success);
     std::map<std::string, std::string> second = Snapshot();
     EXPECT_EQ(ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini")).size(), 1u);
     ForgetProduct();
-    InstallWhole(setup);
+    EXPECT_EQ(InstallThrough(setup), success);
     std::map<std::string, std::string> expected = Snapshot();
     ASSERT_EQ(expected.count("tree " + PaddingName(0)), 1u);
     EXPECT_EQ(Differences(expected, second), "");
