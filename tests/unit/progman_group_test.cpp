@@ -5,12 +5,14 @@
 #include "desktop/progman_group.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "driver/readback.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 using namespace nltest;
+using nldriver::WindowsDirectory;
 
 namespace {
 
@@ -41,13 +43,6 @@ std::string GroupTemplate()
     std::string bytes;
     ReadFileBytes(JoinPath(BuildDir(), "nimbalun.grp"), bytes);
     return bytes;
-}
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH] = {};
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return path;
 }
 
 TEST(GroupTemplate, IsAWindows31GroupFileWithThePathsAtThePatchedOffsets)
