@@ -69,10 +69,11 @@ TEST(MainWindowProcedure, CleanUpTwiceDoesNothingTheSecondTime)
     ASSERT_NE(setupContext.viewerTimerId, 0u);
     CleanUpSetup();
     EXPECT_EQ(setupContext.viewerTimerId, 0u);
-    // The timer is really gone: no WM_TIMER arrives.
-    Sleep(400);
+    // The timer is really gone: there is none left to stop, and no
+    // WM_TIMER is waiting.
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, main, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_FALSE(KillTimer(main, ViewerTimerId));
     CleanUpSetup();
     EXPECT_EQ(setupContext.viewerTimerId, 0u);
     setupContext.mainWindow = nullptr;
