@@ -4,11 +4,6 @@
 
 #include <windows.h>
 
-enum {
-    ViewerTimerId = 4660,       // the instructions viewer's timer
-    StartButtonId = 102         // the destination panel's start button
-};
-
 // HandleSetupMessage's result for a handled message whose result is 0.
 const DWORD MessageHandled = 0x10000;
 
