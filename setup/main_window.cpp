@@ -1,7 +1,7 @@
-// WinMain, the main window's procedure and the shared state's set-up and
-// clean-up.
+// WinMain and the main window's procedure.
 #include "setup/main_window.h"
 #include "setup/setup_context.h"
+#include "setup/setup_state.h"
 #include "setup/log_pane.h"
 #include "setup/setup_driver.h"
 #include "destination/destination_panel.h"
@@ -26,22 +26,6 @@ void EndProcessNow()
 }
 
 } // namespace
-
-void InitSetupState()
-{
-    setupContext.backgroundBrush = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-    DWORD version = GetVersion();
-    setupContext.windowsVersion = (WORD)(((version & 0xFF) << 8) | ((version >> 8) & 0xFF));
-    UpdateLogMetrics();
-    ClearLogGrid();
-}
-
-void CleanUpSetup()
-{
-    KillTimer(setupContext.mainWindow, setupContext.viewerTimerId);
-    setupContext.viewerTimerId = 0;
-    CloseDestinationPanel();
-}
 
 DWORD HandleSetupMessage(HWND, UINT message, WPARAM wParam, LPARAM)
 {

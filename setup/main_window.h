@@ -13,7 +13,5 @@ extern const char ClosingLogLine[];
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
 extern "C" LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 DWORD HandleSetupMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void InitSetupState();
-void CleanUpSetup();
 
 #endif

@@ -2,6 +2,7 @@
 // message loop that carries the installation, and the final notice.
 #include "setup/setup_driver.h"
 #include "setup/setup_context.h"
+#include "setup/setup_state.h"
 #include "setup/message_catalogue.h"
 #include "setup/installed_version.h"
 #include "setup/running_product.h"
@@ -124,7 +125,7 @@ int RunSetupDriver()
     SetForegroundWindow(setupContext.mainWindow);
     if (setupContext.installDone)
         ShowFinalNotice();
-    // WinMain cleans up when the driver returns.
+    CleanUpSetup();
     return 0;
 }
 

@@ -4,7 +4,7 @@
 // counts and names when files cannot be copied.
 #include "install/install_sequence.h"
 #include "setup/log_pane.h"
-#include "setup/main_window.h"
+#include "setup/setup_state.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
 #include "driver/product_state.h"

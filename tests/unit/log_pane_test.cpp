@@ -2,6 +2,7 @@
 // scrolling, metrics and the guards of its fixed buffers.
 #include "setup/log_pane.h"
 #include "setup/main_window.h"
+#include "setup/setup_state.h"
 #include "setup/setup_context.h"
 #include "unit/setup_window.h"
 

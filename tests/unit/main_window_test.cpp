@@ -1,5 +1,6 @@
 // The main window's procedure and the shared state, in-process.
 #include "setup/main_window.h"
+#include "setup/setup_state.h"
 #include "destination/destination_panel.h"
 #include "desktop/instructions_viewer.h"
 #include "setup/setup_context.h"
