@@ -1,11 +1,20 @@
 # The two commands of the README, and a few conveniences.
-.PHONY: demo test build clean
+.PHONY: demo test build clean medium check-medium
 
 demo:
 	sh scripts/demo.sh
 
 test:
 	sh scripts/test.sh
+
+# A distribution medium from a product folder, and the checks alone.
+medium:
+	sh scripts/make-medium.sh "$(PRODUCT)" "$(OUT)"
+
+check-medium:
+	@[ -n "$(MEDIUM)" ] || { echo "usage: make check-medium MEDIUM=DIR" >&2; exit 2; }
+	@sh scripts/deps.sh
+	python3 tools/medium.py check "$(MEDIUM)"
 
 build:
 	sh scripts/build.sh

@@ -3,9 +3,9 @@
 // ".htm" documents, else an Explorer window on a folder of RTF documents.
 // The setup window moves to the bottom third of the screen, and a timer
 // waits for the viewer's window to move it to the top two thirds.
-#include "instructions_viewer.h"
-#include "../setup/main_window.h"
-#include "../setup/setup_context.h"
+#include "desktop/instructions_viewer.h"
+#include "setup/setup_context.h"
+#include "setup/path_text.h"
 
 #include <shellapi.h>
 
@@ -70,11 +70,9 @@ int FindSourceFolder(char *folder)
             break;
         }
 
-    if (lstrlenA(folder) + lstrlenA(SourceSubfolder) >= MAX_PATH)
-        return 0;
     char candidate[MAX_PATH];
-    lstrcpyA(candidate, folder);
-    lstrcatA(candidate, SourceSubfolder);
+    if (!ComposePath(candidate, MAX_PATH, folder, SourceSubfolder))
+        return 0;
     if (GetFileAttributesA(candidate) != INVALID_FILE_ATTRIBUTES)
         lstrcpyA(folder, candidate);
     return 1;
@@ -120,9 +118,9 @@ UINT_PTR OpenInstructions(int language)
                     MB_OK | MB_ICONINFORMATION);
 
     char command[MAX_PATH];
-    lstrcpyA(command, ExplorerCommand);
-    lstrcatA(command, source);
-    lstrcatA(command, documents.rtfFolder);
+    if (!ComposePath(command, MAX_PATH, ExplorerCommand, source)
+        || !AppendPath(command, MAX_PATH, documents.rtfFolder))
+        return 0;
     UINT started = WinExec(command, SW_SHOW);
     return started > WinExecFailed ? started : 0;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+enum { ViewerTimerId = 4660 };  // the program's only timer
+
 void ShowInstructionsBesideSetup();
 UINT_PTR OpenInstructions(int language);
 HWND FindWindowOfInstance(UINT_PTR value);

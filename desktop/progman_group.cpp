@@ -1,8 +1,8 @@
 // The product's Program Manager group: the distribution's group file is
 // copied into the Windows directory, its paths are pointed at the chosen
 // drive, its checksum is repaired and it is listed in progman.ini.
-#include "progman_group.h"
-#include "path_text.h"
+#include "desktop/progman_group.h"
+#include "setup/path_text.h"
 #include "install/file_copier.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
@@ -104,7 +104,7 @@ void RegisterGroup(const char *windowsDirectory)
 
 } // namespace
 
-void InstallProgmanGroup()
+void InstallProgmanGroup(CopyFailureHandler onFailure)
 {
     char windowsDirectory[PathBufferSize];
     UINT length = GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
@@ -113,7 +113,7 @@ void InstallProgmanGroup()
 
     if (length == 0 || length >= sizeof windowsDirectory)
         return;
-    CopyFiles(TemplatePattern, windowsDirectory, 0, NULL);
+    CopyFiles(TemplatePattern, windowsDirectory, 0, NULL, onFailure);
     if (!ComposePath(groupPath, sizeof groupPath, windowsDirectory, GroupFileName))
         return;
     SetFileAttributesA(groupPath, FILE_ATTRIBUTE_NORMAL);

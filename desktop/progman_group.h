@@ -2,6 +2,9 @@
 #ifndef NIMBALUNE_PROGMAN_GROUP_H
 #define NIMBALUNE_PROGMAN_GROUP_H
 
-void InstallProgmanGroup();
+#include "install/file_copier.h"
+
+// A group template that cannot be copied goes to onFailure.
+void InstallProgmanGroup(CopyFailureHandler onFailure);
 
 #endif

@@ -1,6 +1,6 @@
 // Registry access. Every call opens its own key and closes it again, so no
 // handle outlives the call.
-#include "registry.h"
+#include "desktop/registry.h"
 
 int RegistryCreateKey(HKEY root, const char *subKeyPath)
 {

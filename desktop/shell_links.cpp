@@ -2,9 +2,9 @@
 // Programs-menu folder with its shortcuts, the Start Menu, Desktop and
 // start-up shortcuts. Every step is best effort: a failure skips that step
 // silently and the next one still runs.
-#include "shell_links.h"
-#include "registry.h"
-#include "path_text.h"
+#include "desktop/shell_links.h"
+#include "desktop/registry.h"
+#include "setup/path_text.h"
 #include "install/directory_tree.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"

@@ -1,18 +1,13 @@
 // The destination panel: a text, the list of fixed disks with their free
 // space and the start button, placed straight on the main window. The user
 // picks only the drive; the rest of the destination path is fixed.
-#include "destination_panel.h"
-#include "../setup/setup_context.h"
-#include "../setup/message_catalogue.h"
-#include "../install/install_sequence.h"
+#include "destination/destination_panel.h"
+#include "setup/setup_context.h"
+#include "setup/message_catalogue.h"
+#include "setup/path_text.h"
+#include "install/install_sequence.h"
 
 namespace {
-
-enum {
-    ID_DRIVE_LIST = 100,
-    ID_PANEL_TEXT = 101,
-    ID_START_BUTTON = 102
-};
 
 const int MinFreeMegabytes = 35;
 const int PanelTextSize = 512;
@@ -30,9 +25,9 @@ struct ControlLayout {
     int x, y, width, height;
     int id;
 };
-const ControlLayout PanelTextLayout = {"STATIC", PanelTextStyle, 20, 50, 620, 50, ID_PANEL_TEXT};
-const ControlLayout DriveListLayout = {"COMBOBOX", DriveListStyle, 80, 20, 320, 90, ID_DRIVE_LIST};
-const ControlLayout StartButtonLayout = {"BUTTON", StartButtonStyle, 420, 20, 200, 20, ID_START_BUTTON};
+const ControlLayout PanelTextLayout = {"STATIC", PanelTextStyle, 20, 50, 620, 50, PanelTextId};
+const ControlLayout DriveListLayout = {"COMBOBOX", DriveListStyle, 80, 20, 320, 90, DriveListId};
+const ControlLayout StartButtonLayout = {"BUTTON", StartButtonStyle, 420, 20, 200, 20, StartButtonId};
 
 HWND panelText;
 HWND driveList;
@@ -49,23 +44,14 @@ HWND CreatePanelControl(const ControlLayout &layout, const char *text)
                            setupContext.instance, NULL);
 }
 
-// Appends text to a buffer of the given size, cutting what does not fit.
-void AppendText(char *buffer, int size, const char *text)
-{
-    int used = lstrlenA(buffer);
-    if (used < size - 1)
-        lstrcpynA(buffer + used, text, size - used);
-}
-
 void BuildPanelText(char *text, int noPreviousInstall)
 {
     char previous[ShortValueSize];
-    GetProfileStringA("Nimba Lune", "Directory", "", previous, ShortValueSize);
-    text[0] = 0;
+    GetProfileStringA(ProductSection, "Directory", "", previous, ShortValueSize);
     if (previous[0] && !noPreviousInstall) {
-        AppendText(text, PanelTextSize, MessageText(AlreadyInstalledPrefix));
-        AppendText(text, PanelTextSize, previous);
-        AppendText(text, PanelTextSize, MessageText(AlreadyInstalledSuffix));
+        // At most 127 characters of directory: the whole always fits.
+        ComposePath(text, PanelTextSize, MessageText(AlreadyInstalledPrefix), previous);
+        AppendPath(text, PanelTextSize, MessageText(AlreadyInstalledSuffix));
     } else {
         wsprintfA(text, MessageText(NeedFreeSpaceFormat), MinFreeMegabytes);
     }
@@ -88,7 +74,7 @@ void AddDriveLine(char letter, char initialDrive)
     char line[LineSize];
     wsprintfA(line, MessageText(DriveLineFormat), letter, letter, freeMegabytes);
     if (freeMegabytes > MinFreeMegabytes)
-        AppendText(line, LineSize, "OK");
+        AppendPath(line, LineSize, "OK");
     LRESULT index = SendMessageA(driveList, CB_ADDSTRING, 0, (LPARAM)line);
     if (letter == initialDrive && index != CB_ERR)
         SendMessageA(driveList, CB_SETCURSEL, (WPARAM)index, 0);

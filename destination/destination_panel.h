@@ -3,6 +3,13 @@
 #ifndef NIMBALUNE_DESTINATION_PANEL_H
 #define NIMBALUNE_DESTINATION_PANEL_H
 
+// The panel's controls, children of the main window.
+enum {
+    DriveListId = 100,
+    PanelTextId = 101,
+    StartButtonId = 102
+};
+
 void CreateDestinationPanel(char initialDrive, int noPreviousInstall);
 void CloseDestinationPanel();
 void OnStartButton();

@@ -1,7 +1,8 @@
 // Removal of a directory with everything below it. Read-only, hidden and
 // system files go too; a directory link is removed without entering it, so
 // nothing outside the tree is touched.
-#include "directory_tree.h"
+#include "install/directory_tree.h"
+#include "setup/path_text.h"
 
 #include <windows.h>
 
@@ -15,17 +16,6 @@ const char AllEntries[] = "\\*.*";
 int IsDotEntry(const char *name)
 {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
-// Puts directory, a separator and a name into path; 0 when it does not fit.
-int JoinEntryPath(char *path, const char *directory, const char *separator, const char *name)
-{
-    if (lstrlenA(directory) + lstrlenA(separator) + lstrlenA(name) >= EntryPathSize)
-        return 0;
-    lstrcpyA(path, directory);
-    lstrcatA(path, separator);
-    lstrcatA(path, name);
-    return 1;
 }
 
 int DeleteOneFile(const char *path, DWORD attributes)
@@ -60,6 +50,9 @@ int RemoveSubdirectory(const char *path, DWORD attributes)
 
 int RemoveDirectoryTree(const char *path)
 {
+    // An empty path would mean the current drive's root below.
+    if (!path[0])
+        return 0;
     // Saved whole, so coming back needs no knowledge of the drive's root.
     char savedDirectory[MAX_PATH];
     DWORD savedLength = GetCurrentDirectoryA(MAX_PATH, savedDirectory);
@@ -83,7 +76,7 @@ int RemoveDirectoryTree(const char *path)
 int DeleteDirectoryContents(const char *directory)
 {
     char pattern[EntryPathSize];
-    if (!JoinEntryPath(pattern, directory, AllEntries, ""))
+    if (!ComposePath(pattern, EntryPathSize, directory, AllEntries))
         return 0;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(pattern, &entry);
@@ -97,7 +90,8 @@ int DeleteDirectoryContents(const char *directory)
         if (isDirectory && IsDotEntry(entry.cFileName))
             continue;
         char entryPath[EntryPathSize];
-        if (!JoinEntryPath(entryPath, directory, "\\", entry.cFileName)) {
+        if (!ComposePath(entryPath, EntryPathSize, directory, "\\")
+            || !AppendPath(entryPath, EntryPathSize, entry.cFileName)) {
             ok = 0;
             continue;
         }

@@ -1,10 +1,11 @@
 // The file copier: every file matching a pattern goes into one directory,
 // expanded when it is stored in the LZ compressed format, with an optional
 // progress window that counts stored bytes.
-#include "file_copier.h"
-#include "progress_window.h"
+#include "install/file_copier.h"
+#include "install/progress_window.h"
 #include "setup/setup_context.h"
-#include "lz_expander.h"
+#include "setup/path_text.h"
+#include "install/lz_expander.h"
 
 namespace {
 
@@ -20,14 +21,10 @@ char destinationPath[CopyPathSize];
 int sourceNameStart;
 int destinationNameStart;
 
-CopyFailureHandler failureHandler;
-
-// Counts a file that was not copied and tells the handler its path.
-void NoteFailure(int &failures, const char *path)
+void NoteFailure(CopyFailureHandler onFailure, const char *path)
 {
-    ++failures;
-    if (failureHandler)
-        failureHandler(path);
+    if (onFailure)
+        onFailure(path);
 }
 
 int IsDirectory(const WIN32_FIND_DATAA &entry)
@@ -36,13 +33,13 @@ int IsDirectory(const WIN32_FIND_DATAA &entry)
 }
 
 // Puts a name behind the first `start` characters of a path buffer; 0 when
-// the whole would not fit.
+// the whole would not fit (a start of CopyPathSize leaves room for none).
 int PutName(char *path, int start, const char *name)
 {
-    if (start + lstrlenA(name) >= CopyPathSize)
+    if (start >= CopyPathSize)
         return 0;
-    lstrcpyA(path + start, name);
-    return 1;
+    path[start] = 0;
+    return AppendPath(path, CopyPathSize, name);
 }
 
 // The stored size of a file as the search found it: no file is opened
@@ -107,27 +104,13 @@ int ExpandOneFile(HANDLE source)
     return complete;
 }
 
-} // namespace
-
-int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading)
+// Puts the pattern into searchPattern and sourcePath and the directory,
+// with its backslash, into destinationPath; 0 for a pattern that does not
+// fit, which leaves nothing to search.
+int SetUpPattern(const char *sourcePattern, const char *destinationDirectory)
 {
-    char progressText[ProgressTextSize];
-    for (int i = 0; i < ProgressTextSize; ++i)
-        progressText[i] = 0;
-    int headingLength = 0;
-    if (heading) {
-        headingLength = lstrlenA(heading);
-        if (headingLength > HeadingLimit)
-            headingLength = HeadingLimit;
-        lstrcpynA(progressText, heading, headingLength + 1);
-    }
-
-    // Nothing can be searched for a pattern that does not fit.
-    if (lstrlenA(sourcePattern) >= CopyPathSize) {
-        int failures = 0;
-        NoteFailure(failures, sourcePattern);
-        return failures;
-    }
+    if (lstrlenA(sourcePattern) >= CopyPathSize)
+        return 0;
     lstrcpyA(searchPattern, sourcePattern);
     lstrcpyA(sourcePath, sourcePattern);
     sourceNameStart = 0;
@@ -139,102 +122,162 @@ int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int w
     }
 
     // A directory too long for the path buffer leaves no room for any name,
-    // so each file fails to fit below and is counted.
-    destinationNameStart = lstrlenA(destinationDirectory) + 1;
-    if (destinationNameStart < CopyPathSize) {
-        lstrcpyA(destinationPath, destinationDirectory);
-        lstrcatA(destinationPath, "\\");
-    } else {
+    // so each file fails to fit in CopyOneFile and is counted.
+    if (ComposePath(destinationPath, CopyPathSize, destinationDirectory, "\\"))
+        destinationNameStart = lstrlenA(destinationPath);
+    else
         destinationNameStart = CopyPathSize;
-        destinationPath[0] = 0;
-    }
+    return 1;
+}
 
-    LONGLONG totalBytes = 0;
-    if (withProgress) {
-        char title[TitleSize];
-        title[0] = 0;
-        GetWindowTextA(setupContext.mainWindow, title, TitleSize);
-        ReportProgress(0, setupContext.mainWindow, title, progressText);
-        totalBytes = TotalStoredBytes();
-        if (totalBytes == 0) {
-            ReportProgress(FullPercent, setupContext.mainWindow, NULL, NULL);
-            return 0;
-        }
-    }
-
-    int failures = 0;
-    LONGLONG doneBytes = 0;
-    int shownPercent = 0;
+// What the progress window of one copy shows, and how far the copy is.
+struct CopyProgress {
+    int withProgress;
+    char text[ProgressTextSize];    // the heading, then the current file name
+    int headingLength;
+    LONGLONG totalBytes;
+    LONGLONG doneBytes;
+    int shownPercent;
     // Set when the window shows less than the copy has done. The report
     // after a file waits for the next file's report, which follows at once
     // with the same percentage and the next name.
-    int windowBehind = 0;
-    DWORD started = GetTickCount();
-    DWORD lastPaint = started;
+    int windowBehind;
+    DWORD started;
+    DWORD lastPaint;
+};
+
+void StartProgress(CopyProgress &progress, int withProgress, const char *heading)
+{
+    progress.withProgress = withProgress;
+    for (int i = 0; i < ProgressTextSize; ++i)
+        progress.text[i] = 0;
+    progress.headingLength = 0;
+    if (heading) {
+        progress.headingLength = lstrlenA(heading);
+        if (progress.headingLength > HeadingLimit)
+            progress.headingLength = HeadingLimit;
+        lstrcpynA(progress.text, heading, progress.headingLength + 1);
+    }
+    progress.totalBytes = 0;
+    progress.doneBytes = 0;
+    progress.shownPercent = 0;
+    progress.windowBehind = 0;
+}
+
+// With progress: opens the window on the heading alone and sizes the copy;
+// 0 (the window closed again) when there is nothing to copy.
+int OpenProgress(CopyProgress &progress)
+{
+    if (!progress.withProgress)
+        return 1;
+    char title[TitleSize];
+    title[0] = 0;
+    GetWindowTextA(setupContext.mainWindow, title, TitleSize);
+    ReportProgress(0, setupContext.mainWindow, title, progress.text);
+    progress.totalBytes = TotalStoredBytes();
+    if (progress.totalBytes == 0) {
+        ReportProgress(FullPercent, setupContext.mainWindow, NULL, NULL);
+        return 0;
+    }
+    return 1;
+}
+
+// Before a file's copy: shows its name when a paint is due; returns the
+// bytes it counts for.
+DWORD PaceFileStart(CopyProgress &progress, const WIN32_FIND_DATAA &entry)
+{
+    DWORD fileBytes = 0;
+    DWORD size = progress.withProgress ? StoredSize(entry) : NoSize;
+    // A file without a size of its own is copied under the last
+    // report, which must then be on the screen.
+    int reportDue = progress.windowBehind;
+    if (size != NoSize) {
+        fileBytes = size;
+        lstrcpynA(progress.text + progress.headingLength, entry.cFileName,
+                  ProgressTextSize - progress.headingLength);
+        progress.shownPercent = Percent(progress.doneBytes, progress.totalBytes);
+        DWORD now = GetTickCount();
+        reportDue = PaintDue(now - progress.lastPaint, now - progress.started, progress.doneBytes, fileBytes);
+        progress.windowBehind = 1;
+    }
+    if (reportDue) {
+        progress.lastPaint = GetTickCount();
+        ReportProgress(progress.shownPercent, setupContext.mainWindow, NULL, progress.text);
+        progress.windowBehind = 0;
+    }
+    return fileBytes;
+}
+
+// After a file's copy: counts its bytes; the paint waits for the next file.
+void PaceFileDone(CopyProgress &progress, DWORD fileBytes)
+{
+    if (!progress.withProgress)
+        return;
+    progress.doneBytes += fileBytes;
+    int percent = Percent(progress.doneBytes, progress.totalBytes);
+    if (percent != progress.shownPercent) {
+        progress.shownPercent = percent;
+        progress.windowBehind = 1;
+    }
+}
+
+// After the last file: shows what is left to show (100 %, which closes the
+// window) and closes the window.
+void CloseProgress(CopyProgress &progress)
+{
+    if (progress.windowBehind)
+        ReportProgress(progress.shownPercent, setupContext.mainWindow, NULL, progress.text);
+    if (progress.withProgress)
+        ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");
+}
+
+// Copies the file of one search entry from sourcePath to destinationPath.
+void CopyOneFile(const WIN32_FIND_DATAA &entry, CopyProgress &progress, CopyFailureHandler onFailure)
+{
+    if (!PutName(sourcePath, sourceNameStart, entry.cFileName)
+        || !PutName(destinationPath, destinationNameStart, entry.cFileName)) {
+        NoteFailure(onFailure, entry.cFileName);
+        return;
+    }
+    HANDLE source = CreateFileA(sourcePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, NULL);
+    if (source == INVALID_HANDLE_VALUE) {
+        NoteFailure(onFailure, destinationPath);
+        return;
+    }
+    DWORD fileBytes = PaceFileStart(progress, entry);
+    if (!ExpandOneFile(source))
+        NoteFailure(onFailure, destinationPath);
+    CloseHandle(source);
+    PaceFileDone(progress, fileBytes);
+}
+
+} // namespace
+
+void CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading,
+               CopyFailureHandler onFailure)
+{
+    CopyProgress progress;
+    StartProgress(progress, withProgress, heading);
+    if (!SetUpPattern(sourcePattern, destinationDirectory)) {
+        NoteFailure(onFailure, sourcePattern);
+        return;
+    }
+    if (!OpenProgress(progress))
+        return;
+
+    progress.started = GetTickCount();
+    progress.lastPaint = progress.started;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(searchPattern, &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (IsDirectory(entry))
-                continue;
-            if (!PutName(sourcePath, sourceNameStart, entry.cFileName)
-                || !PutName(destinationPath, destinationNameStart, entry.cFileName)) {
-                NoteFailure(failures, entry.cFileName);
-                continue;
-            }
-            HANDLE source = CreateFileA(sourcePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, NULL);
-            if (source == INVALID_HANDLE_VALUE) {
-                NoteFailure(failures, destinationPath);
-                continue;
-            }
-
-            DWORD fileBytes = 0;
-            DWORD size = withProgress ? StoredSize(entry) : NoSize;
-            // A file without a size of its own is copied under the last
-            // report, which must then be on the screen.
-            int reportDue = windowBehind;
-            if (size != NoSize) {
-                fileBytes = size;
-                lstrcpynA(progressText + headingLength, entry.cFileName, ProgressTextSize - headingLength);
-                shownPercent = Percent(doneBytes, totalBytes);
-                DWORD now = GetTickCount();
-                reportDue = PaintDue(now - lastPaint, now - started, doneBytes, fileBytes);
-                windowBehind = 1;
-            }
-            if (reportDue) {
-                lastPaint = GetTickCount();
-                ReportProgress(shownPercent, setupContext.mainWindow, NULL, progressText);
-                windowBehind = 0;
-            }
-
-            if (!ExpandOneFile(source))
-                NoteFailure(failures, destinationPath);
-            CloseHandle(source);
-
-            if (withProgress) {
-                doneBytes += fileBytes;
-                int percent = Percent(doneBytes, totalBytes);
-                if (percent != shownPercent) {
-                    shownPercent = percent;
-                    windowBehind = 1;
-                }
-            }
+            if (!IsDirectory(entry))
+                CopyOneFile(entry, progress, onFailure);
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
-    // After the last file this is 100 %, which closes the window.
-    if (windowBehind)
-        ReportProgress(shownPercent, setupContext.mainWindow, NULL, progressText);
-
-    if (withProgress)
-        ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");
-    return failures;
-}
-
-void SetCopyFailureHandler(CopyFailureHandler handler)
-{
-    failureHandler = handler;
+    CloseProgress(progress);
 }
 
 CopierPaths GetCopierPaths()

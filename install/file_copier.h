@@ -10,15 +10,14 @@ enum {
     ProgressPaintInterval = 25  // ms: reports closer than this may go unpainted
 };
 
-// Returns the number of files that could not be copied (0: all copied).
-// A pattern too long to be searched counts as one.
-int CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading);
-
-// Called with the path of every file that could not be copied (the
-// destination path when it could be composed, else the source's name);
-// NULL for none. The installation uses it to name failures in its log.
+// Called with the path of every file that could not be copied: the
+// destination path when it could be composed, else the source's name (the
+// pattern itself when it is too long to be searched).
 typedef void (*CopyFailureHandler)(const char *path);
-void SetCopyFailureHandler(CopyFailureHandler handler);
+
+// onFailure may be NULL when nobody needs to know.
+void CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading,
+               CopyFailureHandler onFailure);
 
 // Read access for the tests: the pattern and the paths of the latest file.
 struct CopierPaths {

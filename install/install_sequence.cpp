@@ -1,18 +1,17 @@
 // The installation itself: one fixed run, asking nothing, from the chosen
 // drive to the start of the installed product.
-#include "install_sequence.h"
-#include "file_copier.h"
-#include "directory_tree.h"
-#include "../setup/setup_context.h"
-#include "../setup/message_catalogue.h"
-#include "../setup/log_pane.h"
-#include "../setup/setup_driver.h"
-#include "../desktop/shell_links.h"
-#include "../desktop/progman_group.h"
+#include "install/install_sequence.h"
+#include "install/file_copier.h"
+#include "install/directory_tree.h"
+#include "setup/setup_context.h"
+#include "setup/message_catalogue.h"
+#include "setup/log_pane.h"
+#include "setup/running_product.h"
+#include "setup/path_text.h"
+#include "desktop/shell_links.h"
+#include "desktop/progman_group.h"
 
 namespace {
-
-const char ProductSection[] = "Nimba Lune";
 
 const char *const InstallSubdirectories[] = {
     "\\annule",
@@ -75,17 +74,22 @@ const char *const ObsoleteFiles[] = {
     "\\nimbalun.grp",
 };
 
-// installDir followed by one suffix. installDir holds at most 255
-// characters, so a suffix that does not fit is cut rather than overrun.
+// installDir followed by one suffix, or NULL when the whole does not fit:
+// the step that needs it is then left out, as a path cut short would name
+// another file.
 char installPath[PathBufferSize];
 int failedCopies;
 
 const char *InstallPath(const char *suffix)
 {
-    lstrcpynA(installPath, setupContext.installDir, PathBufferSize);
-    int used = lstrlenA(installPath);
-    lstrcpynA(installPath + used, suffix, PathBufferSize - used);
-    return installPath;
+    return ComposePath(installPath, PathBufferSize, setupContext.installDir, suffix) ? installPath : NULL;
+}
+
+void WriteInstallPath(const char *key, const char *suffix)
+{
+    const char *path = InstallPath(suffix);
+    if (path)
+        WriteProfileStringA(ProductSection, key, path);
 }
 
 // Every file the copier could not copy is counted and named in the log,
@@ -106,7 +110,6 @@ int CountFailedCopies()
 void RunInstallSequence()
 {
     failedCopies = 0;
-    SetCopyFailureHandler(NoteFailedCopy);
 
     setupContext.installDir[0] = setupContext.selectedDrive;
     LogPrintf(MessageText(InstallDirFormat), setupContext.installDir);
@@ -114,10 +117,12 @@ void RunInstallSequence()
 
     CreateDirectoryA(setupContext.installDir, NULL);
     for (const char *subdirectory : InstallSubdirectories)
-        CreateDirectoryA(InstallPath(subdirectory), NULL);
+        if (const char *path = InstallPath(subdirectory))
+            CreateDirectoryA(path, NULL);
 
     for (const char *tree : ObsoleteTrees)
-        RemoveDirectoryTree(InstallPath(tree));
+        if (const char *path = InstallPath(tree))
+            RemoveDirectoryTree(path);
 
     // A medium without its distribution folder holds nothing to install,
     // which must not end in the success notice.
@@ -126,27 +131,31 @@ void RunInstallSequence()
         NoteFailedCopy(DistributionFolder);
     for (const CopyStep &step : CopyPlan) {
         const char *heading = step.heading == NoHeading ? "" : MessageText(step.heading);
-        CopyFiles(step.sourcePattern, InstallPath(step.destinationSuffix), 1, heading);
+        const char *destination = InstallPath(step.destinationSuffix);
+        if (destination)
+            CopyFiles(step.sourcePattern, destination, 1, heading, NoteFailedCopy);
+        else
+            NoteFailedCopy(step.sourcePattern);
     }
 
     for (const char *obsolete : ObsoleteFiles) {
         // OpenFile takes no path of OFS_MAXPATHNAME characters or more.
         OFSTRUCT info;
         const char *path = InstallPath(obsolete);
-        if (OpenFile(path, &info, OF_DELETE) == HFILE_ERROR)
+        if (path && OpenFile(path, &info, OF_DELETE) == HFILE_ERROR)
             DeleteFileA(path);
     }
 
     WriteProfileStringA(ProductSection, "Directory", setupContext.installDir);
-    WriteProfileStringA(ProductSection, "INI file", InstallPath("\\nimbalun.ini"));
-    WriteProfileStringA(ProductSection, "Program", InstallPath("\\nimbalun.exe"));
+    WriteInstallPath("INI file", "\\nimbalun.ini");
+    WriteInstallPath("Program", "\\nimbalun.exe");
 
     InstallDesktopIntegration();
-    InstallProgmanGroup();
-    SetCopyFailureHandler(NULL);
+    InstallProgmanGroup(NoteFailedCopy);
 
     SetForegroundWindow(setupContext.mainWindow);
-    WinExec(InstallPath("\\nimbalun.exe"), SW_SHOW);
+    if (const char *program = InstallPath("\\nimbalun.exe"))
+        WinExec(program, SW_SHOW);
 
     setupContext.installDone = 1;
     PostQuitMessage(0);

@@ -3,7 +3,7 @@
 // byte; a clear bit is a two-byte reference to 3 to 18 bytes already
 // written, in a 4096-byte ring that starts filled with blanks and is
 // written from 16 bytes before its end.
-#include "lz_expander.h"
+#include "install/lz_expander.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The progress window: a heading with the current file name and a bar with
 // the percentage done. No message loop runs while files are copied, so every
 // report paints the window at once.
-#include "progress_window.h"
+#include "install/progress_window.h"
 #include "setup/setup_context.h"
 
 const char ProgressClassName[] = "NLclasse_progression";

@@ -27,6 +27,11 @@ export WINEPREFIX=$STATE/${NL_PREFIX:-prefix}
 export WINELOADER=$(nl_wine_loader "$ARCH")
 export WINESERVER=$(nl_wine_server "$ARCH")
 export WINEDEBUG=${WINEDEBUG:--all}
+# A new prefix links its Desktop and Documents folders into $HOME: a home of
+# its own keeps the shortcuts the tests make out of the user's, and apart
+# from those of another build's tests running at the same time.
+export HOME=$STATE/home
+mkdir -p "$HOME"
 if [ "$ARCH" = i686 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 SCREEN=${NL_SCREEN:-1024x768x24}
 # Wine would otherwise turn every shortcut the tests make into a menu entry

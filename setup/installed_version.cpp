@@ -2,8 +2,8 @@
 // two file-version words; a file without one is dated by the time of day of
 // its last write instead (hour.minute, second.0), which the caller compares
 // in the same way.
-#include "installed_version.h"
-#include "system_library.h"
+#include "setup/installed_version.h"
+#include "setup/system_library.h"
 
 namespace {
 

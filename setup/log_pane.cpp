@@ -1,7 +1,7 @@
 // The log pane: a 51 x 106 grid of characters shown in the main window with
 // the stock fixed font. Each character is drawn the moment it is written.
-#include "log_pane.h"
-#include "setup_context.h"
+#include "setup/log_pane.h"
+#include "setup/setup_context.h"
 
 #include <stdarg.h>
 

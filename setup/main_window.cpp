@@ -1,18 +1,11 @@
-// WinMain, the main window's procedure and the shared state's set-up and
-// clean-up.
-#include "main_window.h"
-#include "setup_context.h"
-#include "log_pane.h"
-#include "setup_driver.h"
-#include "../destination/destination_panel.h"
-#include "../desktop/instructions_viewer.h"
-
-// Constant-initialised: setup.exe runs no C runtime start-up code, so no
-// global may need a constructor.
-constexpr SetupContext InitialSetupContext = {
-    LanguageFrench, NULL, NULL, 0, 0, 0, NULL, InitialInstallDir, 'C', 0, 0, 0, 0, 0, 0, 0
-};
-SetupContext setupContext = InitialSetupContext;
+// WinMain and the main window's procedure.
+#include "setup/main_window.h"
+#include "setup/setup_context.h"
+#include "setup/setup_state.h"
+#include "setup/log_pane.h"
+#include "setup/setup_driver.h"
+#include "destination/destination_panel.h"
+#include "desktop/instructions_viewer.h"
 
 const char MainWindowTitle[] = "SETUP Nimbalune 1.1";
 const char ClosingLogLine[] = "\n ************ FIN DU PRG ***************";
@@ -33,27 +26,6 @@ void EndProcessNow()
 }
 
 } // namespace
-
-void ResetSetupContext()
-{
-    setupContext = InitialSetupContext;
-}
-
-void InitSetupState()
-{
-    setupContext.backgroundBrush = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-    DWORD version = GetVersion();
-    setupContext.windowsVersion = (WORD)(((version & 0xFF) << 8) | ((version >> 8) & 0xFF));
-    UpdateLogMetrics();
-    ClearLogGrid();
-}
-
-void CleanUpSetup()
-{
-    KillTimer(setupContext.mainWindow, setupContext.viewerTimerId);
-    setupContext.viewerTimerId = 0;
-    CloseDestinationPanel();
-}
 
 DWORD HandleSetupMessage(HWND, UINT message, WPARAM wParam, LPARAM)
 {

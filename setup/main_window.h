@@ -4,11 +4,6 @@
 
 #include <windows.h>
 
-enum {
-    ViewerTimerId = 4660,       // the instructions viewer's timer
-    StartButtonId = 102         // the destination panel's start button
-};
-
 // HandleSetupMessage's result for a handled message whose result is 0.
 const DWORD MessageHandled = 0x10000;
 
@@ -18,7 +13,5 @@ extern const char ClosingLogLine[];
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
 extern "C" LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 DWORD HandleSetupMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void InitSetupState();
-void CleanUpSetup();
 
 #endif

@@ -1,7 +1,7 @@
 // The bilingual message catalogue and the choice of language. The texts are
 // written in UTF-8 here and compiled to Windows-1252 bytes.
-#include "message_catalogue.h"
-#include "setup_context.h"
+#include "setup/message_catalogue.h"
+#include "setup/setup_context.h"
 
 namespace {
 
@@ -73,8 +73,6 @@ const int LanguageSettingSize = 4;   // three letters and the terminator
 
 const char *catalogue[MessageCount][LanguageCount];
 int catalogueReady;
-
-const char ProductSection[] = "Nimba Lune";
 
 } // namespace
 

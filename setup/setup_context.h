@@ -18,6 +18,9 @@ enum {
 
 #define InitialInstallDir "f:\\NimbaLun"
 
+// The product's section of win.ini.
+extern const char ProductSection[];
+
 struct SetupContext {
     int language;               // LanguageFrench or LanguageEnglish
     HINSTANCE instance;

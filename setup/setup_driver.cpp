@@ -1,26 +1,23 @@
 // The setup driver: the start-up conversation in its fixed order, the
 // message loop that carries the installation, and the final notice.
-#include "setup_driver.h"
-#include "main_window.h"
-#include "setup_context.h"
-#include "message_catalogue.h"
-#include "installed_version.h"
-#include "../destination/destination_panel.h"
-#include "../desktop/instructions_viewer.h"
-#include "../install/install_sequence.h"
+#include "setup/setup_driver.h"
+#include "setup/setup_context.h"
+#include "setup/setup_state.h"
+#include "setup/message_catalogue.h"
+#include "setup/installed_version.h"
+#include "setup/running_product.h"
+#include "destination/destination_panel.h"
+#include "desktop/instructions_viewer.h"
+#include "install/install_sequence.h"
 
 namespace {
 
 const WPARAM EscapeKey = 27;
 const WORD MinWindowsVersion = 0x0350;          // 3.80, major in the high byte
 const DWORD NewestAcceptedVersion = 0x10001;    // file version 1.1
-const UINT NoRunningCopy = 65535;               // "Current hwnd" when absent
 const int PaletteColourBits = 8;
 const int DriveCount = 26;
 const int IncompleteNoticeSize = 256;
-
-const char ProductSection[] = "Nimba Lune";
-const char NoProductWindowSection[] = "";
 
 const UINT ColourQuestionStyle = MB_ICONQUESTION | MB_YESNO;
 const UINT OldWindowsQuestionStyle = MB_ICONWARNING | MB_DEFBUTTON2 | MB_YESNO;
@@ -88,22 +85,6 @@ void ShowFinalNotice()
 }
 
 } // namespace
-
-// The product keeps its window handle in its own INI file while it runs.
-// A value left behind by a crash, or written by hand, may name no window:
-// and -1 is HWND_TOPMOST, which SendMessageA (as on a 16-bit handle 0xFFFF)
-// takes for HWND_BROADCAST, destroying every top-level window. So only a
-// handle that names a window gets the message.
-void CloseRunningProduct()
-{
-    char iniFile[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
-        return;
-    UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
-    HWND product = (HWND)(UINT_PTR)window;
-    if (window != NoRunningCopy && IsWindow(product))
-        SendMessageA(product, WM_DESTROY, 0, 0);
-}
 
 int ColourWarningFor(int colourBits)
 {

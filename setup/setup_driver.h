@@ -5,9 +5,6 @@
 int RunSetupDriver();
 int LocateSourceFolder();
 
-// Sends WM_DESTROY to the running product's window named in its INI file.
-void CloseRunningProduct();
-
 // The message loop: ends on the quit message or after a dispatched Escape.
 void RunMessageLoop();
 

@@ -1,7 +1,8 @@
 // VERSION.DLL, loaded by full path from the system directory on first use.
 // A library or function that cannot be found makes every call through it
 // fail as the real function fails, never crash.
-#include "system_library.h"
+#include "setup/system_library.h"
+#include "setup/path_text.h"
 
 namespace {
 
@@ -42,11 +43,10 @@ HMODULE SystemLibrary(Library library)
     char path[MAX_PATH];
     UINT length = GetSystemDirectoryA(path, MAX_PATH);
     const char *name = libraryNames[library];
-    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH)
+    if (length == 0 || length >= MAX_PATH)
         return NULL;
-    if (path[length - 1] != '\\')
-        lstrcatA(path, "\\");
-    lstrcatA(path, name);
+    if ((path[length - 1] != '\\' && !AppendPath(path, MAX_PATH, "\\")) || !AppendPath(path, MAX_PATH, name))
+        return NULL;
     libraries[library] = LoadLibraryA(path);
     return libraries[library];
 }

@@ -4,6 +4,8 @@
 #ifndef NIMBALUNE_DRIVER_H
 #define NIMBALUNE_DRIVER_H
 
+#include "support/test_support.h"
+
 #include <windows.h>
 #include <functional>
 #include <string>
@@ -45,8 +47,7 @@ void LogWindows(const char *label, DWORD processId = 0);
 HWND WaitForWindow(DWORD processId, const std::function<bool(const WindowInfo &)> &match,
                    DWORD timeoutMs = 15000);
 HWND WaitForWindowTitled(DWORD processId, const std::string &title, DWORD timeoutMs = 15000);
-// Polls a condition every 50 ms; true when it held before the time-out.
-bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 15000);
+using nltest::WaitUntil;
 
 // A message box: caption, text, its buttons and which one is the default.
 struct MessageBoxInfo {
@@ -60,6 +61,9 @@ struct MessageBoxInfo {
 };
 bool IsMessageBox(HWND window);
 MessageBoxInfo ReadMessageBox(HWND box);
+// Reads a box once its text and buttons are there: it shows a moment
+// before they are set.
+MessageBoxInfo ReadMessageBoxWhenWritten(HWND box);
 // Waits for a message box of the process; its handle is null on time-out.
 MessageBoxInfo WaitForMessageBox(DWORD processId, DWORD timeoutMs = 15000);
 // Presses one button of a message box (IDYES, IDNO, IDOK ...).

@@ -62,20 +62,37 @@ std::string TreeDifferences(const std::string &installDir)
     return differences;
 }
 
-MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs)
+HWND StartToPanel(Process &process, const std::string &setup, std::vector<MessageBoxInfo> *seen)
 {
     process = Launch("\"" + setup + "\"", nltest::BuildDir());
-    if (!process.handle)
-        return MessageBoxInfo();
-    HWND main = WaitForPanel(process);
-    if (!main)
-        return MessageBoxInfo();
+    return process.handle ? WaitForPanel(process, AnswerLikeAPerson, seen) : nullptr;
+}
+
+MessageBoxInfo StartAndWaitForEnd(const Process &process, HWND main, DWORD timeoutMs)
+{
     PressStart(main);
-    HWND box = WaitForWindow(process.id, [](const WindowInfo &w) { return IsMessageBox(w.handle); }, timeoutMs);
-    if (!box)
-        return MessageBoxInfo();
-    Sleep(200);
-    return ReadMessageBox(box);
+    return WaitForMessageBox(process.id, timeoutMs);
+}
+
+MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs)
+{
+    HWND main = StartToPanel(process, setup);
+    return main ? StartAndWaitForEnd(process, main, timeoutMs) : MessageBoxInfo();
+}
+
+std::string InstallThrough(const std::string &setup)
+{
+    Process process;
+    MessageBoxInfo box = InstallToFinalBox(process, setup);
+    if (!box.handle) {
+        Close(process);
+        return "(no final box)";
+    }
+    Answer(box, IDOK);
+    EXPECT_EQ(WaitForExit(process), 1);
+    Close(process);
+    CloseWindowsOfInstallation();
+    return box.text;
 }
 
 void CloseWindowsOfInstallation()

@@ -20,10 +20,21 @@ bool CopyTree(const std::string &from, const std::string &to);
 // Files of installDir that differ from the manifest or are missing, named.
 std::string TreeDifferences(const std::string &installDir);
 
-// Starts a setup program, answers up to the panel, presses Start and waits
-// for the box at the end, which it leaves open. An empty box when any of it
-// did not happen.
+// Starts a setup program and answers its start-up questions up to the
+// panel, appending the boxes to seen when it is given; returns the main
+// window, or null.
+HWND StartToPanel(Process &process, const std::string &setup, std::vector<MessageBoxInfo> *seen = nullptr);
+// Presses Start and waits for the box at the end, which it leaves open; an
+// empty box on time-out.
+MessageBoxInfo StartAndWaitForEnd(const Process &process, HWND main, DWORD timeoutMs = 120000);
+// Both: a whole installation up to its final box. An empty box when any of
+// it did not happen.
 MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs = 120000);
+
+// A whole installation through to its end: the final box's text ("(no
+// final box)" when none came) once OK is pressed; expects the setup to end
+// with its exit code 1, and closes the windows it opened.
+std::string InstallThrough(const std::string &setup);
 
 // After an installation: waits for the Explorer window the setup opens (it
 // may appear after the setup has ended) and the product's, then closes

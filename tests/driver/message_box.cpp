@@ -46,9 +46,19 @@ MessageBoxInfo WaitForMessageBox(DWORD processId, DWORD timeoutMs)
     HWND box = WaitForWindow(processId, [](const WindowInfo &w) { return IsMessageBox(w.handle); }, timeoutMs);
     if (!box)
         return MessageBoxInfo();
-    // The text is set right after the box appears; give it a moment.
-    Sleep(100);
-    return ReadMessageBox(box);
+    return ReadMessageBoxWhenWritten(box);
+}
+
+MessageBoxInfo ReadMessageBoxWhenWritten(HWND box)
+{
+    MessageBoxInfo info;
+    WaitUntil(
+        [&] {
+            info = ReadMessageBox(box);
+            return (!info.text.empty() && !info.buttons.empty()) || !IsWindow(box);
+        },
+        5000, 10);
+    return info;
 }
 
 void Answer(const MessageBoxInfo &box, int button)

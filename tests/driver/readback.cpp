@@ -34,20 +34,6 @@ void Walk(const std::string &root, const std::string &relative, bool wantDirecto
 
 } // namespace
 
-Shortcut ReadShortcut(const std::string &path)
-{
-    Shortcut shortcut;
-    nltest::ShellLinkInfo info;
-    if (nltest::ReadShellLink(path, info)) {
-        shortcut.ok = true;
-        shortcut.target = info.path;
-        shortcut.arguments = info.arguments;
-        shortcut.workingDirectory = info.workingDirectory;
-        shortcut.showCommand = info.showCommand;
-    }
-    return shortcut;
-}
-
 std::vector<std::string> ListFiles(const std::string &directory)
 {
     std::vector<std::string> files;

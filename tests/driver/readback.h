@@ -3,21 +3,16 @@
 #ifndef NIMBALUNE_READBACK_H
 #define NIMBALUNE_READBACK_H
 
+#include "support/shell_support.h"
+
 #include <map>
 #include <string>
 #include <vector>
 
 namespace nldriver {
 
-struct Shortcut {
-    bool ok = false;
-    std::string target;
-    std::string arguments;
-    std::string workingDirectory;
-    int showCommand = 0;
-};
-// Reads a .lnk file through the shell's link object.
-Shortcut ReadShortcut(const std::string &path);
+using nltest::ReadShortcut;
+using nltest::Shortcut;
 
 // Every file below a directory, as paths relative to it with backslashes.
 std::vector<std::string> ListFiles(const std::string &directory);

@@ -34,8 +34,7 @@ HWND WaitForPanel(const Process &process, const BoxAnswer &answer, std::vector<M
             return true;
         for (const WindowInfo &w : TopWindows(process.id)) {
             if (IsMessageBox(w.handle)) {
-                Sleep(100);
-                MessageBoxInfo box = ReadMessageBox(w.handle);
+                MessageBoxInfo box = ReadMessageBoxWhenWritten(w.handle);
                 if (seen)
                     seen->push_back(box);
                 int button = answer(box);

@@ -4,6 +4,7 @@
 #define NIMBALUNE_SETUP_PERSON_H
 
 #include "driver/driver.h"
+#include "destination/destination_panel.h"
 
 #include <functional>
 #include <string>
@@ -12,9 +13,6 @@
 namespace nldriver {
 
 extern const char SetupTitle[];
-const int DriveListId = 100;
-const int PanelTextId = 101;
-const int StartButtonId = 102;
 
 // What to press in a message box; 0 leaves it open.
 using BoxAnswer = std::function<int(const MessageBoxInfo &)>;

@@ -66,18 +66,6 @@ void LogWindows(const char *label, DWORD processId)
     std::fflush(stdout);
 }
 
-bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(50);
-    }
-}
-
 HWND WaitForWindow(DWORD processId, const std::function<bool(const WindowInfo &)> &match, DWORD timeoutMs)
 {
     HWND found = nullptr;

@@ -16,7 +16,6 @@ namespace {
 using namespace nldriver;
 
 const char Success[] = "The installation ends successfully.\n";
-const char SetupExitCode = 1;
 
 std::string Incomplete(int files)
 {
@@ -38,14 +37,7 @@ protected:
     {
         if (!directory.empty())
             nltest::SetProfile("Nimba Lune", "Directory", directory.c_str());
-        MessageBoxInfo box = InstallToFinalBox(process, setup.empty() ? nltest::JoinPath(MediumDir(), "setup.exe") : setup);
-        if (!box.handle)
-            return "(no final box)";
-        Answer(box, IDOK);
-        EXPECT_EQ(WaitForExit(process), SetupExitCode);
-        Close(process);
-        CloseWindowsOfInstallation();
-        return box.text;
+        return InstallThrough(setup.empty() ? nltest::JoinPath(MediumDir(), "setup.exe") : setup);
     }
 
     std::vector<std::string> extraDirectories;

@@ -40,23 +40,12 @@ protected:
     // Starts setup.exe and answers the start-up questions up to the panel.
     HWND StartToPanel(const std::string &setup = MediumSetup())
     {
-        process = Launch("\"" + setup + "\"", nltest::BuildDir());
-        EXPECT_TRUE(process.handle);
-        HWND main = WaitForPanel(process, AnswerLikeAPerson, &boxes);
+        HWND main = nldriver::StartToPanel(process, setup, &boxes);
         EXPECT_NE(main, nullptr);
         return main;
     }
 
-    // Presses Start and waits for the message box at the end.
-    MessageBoxInfo StartAndWaitForEnd(HWND main)
-    {
-        PressStart(main);
-        HWND box = WaitForWindow(process.id, [](const WindowInfo &w) { return IsMessageBox(w.handle); }, 120000);
-        if (!box)
-            return MessageBoxInfo();
-        Sleep(200);
-        return ReadMessageBox(box);
-    }
+    MessageBoxInfo StartAndWaitForEnd(HWND main) { return nldriver::StartAndWaitForEnd(process, main); }
 
     void ExpectInstalledTree(const std::string &installDir)
     {

@@ -82,16 +82,19 @@ TEST_F(InstructionsFallback, NoHtmlProgramExplainsThenOpensTheRtfFolder)
     }
 }
 
-class MissingDocument : public StartUp {
+// A medium without one part of the usual layout.
+template <bool DistributionLayout::*Part>
+class Without : public StartUp {
 protected:
-    MissingDocument() : StartUp(Layout()) {}
+    Without() : StartUp(Layout()) {}
     static DistributionLayout Layout()
     {
         DistributionLayout layout;
-        layout.html = false;
+        layout.*Part = false;
         return layout;
     }
 };
+using MissingDocument = Without<&DistributionLayout::html>;
 
 TEST_F(MissingDocument, OpensTheRtfFolderWithoutAMessage)
 {
@@ -103,16 +106,7 @@ TEST_F(MissingDocument, OpensTheRtfFolderWithoutAMessage)
     ExpectNewerVersionQuestion(English);
 }
 
-class NoFilesIns : public StartUp {
-protected:
-    NoFilesIns() : StartUp(Layout()) {}
-    static DistributionLayout Layout()
-    {
-        DistributionLayout layout;
-        layout.filesIns = false;
-        return layout;
-    }
-};
+using NoFilesIns = Without<&DistributionLayout::filesIns>;
 
 TEST_F(NoFilesIns, DocumentIsTakenBesideTheSetup)
 {

@@ -1,8 +1,6 @@
 // The setup killed while the progress window shows a copy in the middle,
 // then run again in full: the second run leaves exactly what an
 // uninterrupted installation leaves, and progman.ini holds one entry.
-// The medium gets extra stored files so that the copy lasts long enough
-// to be interrupted.
 #include "driver/installation.h"
 #include "driver/readback.h"
 #include "driver/product_state.h"
@@ -17,7 +15,6 @@ using namespace nldriver;
 
 const int PaddingFiles = 40;
 const size_t PaddingBytes = 1 << 20;
-const char ProgressClass[] = "NLclasse_progression";
 
 std::string PaddingName(int i)
 {
@@ -80,64 +77,80 @@ std::string Differences(const std::map<std::string, std::string> &expected,
     return differences;
 }
 
-TEST(InterruptedInstall, SecondRunLeavesWhatAnUninterruptedOneLeaves)
+// A copy of the medium with extra stored files of this size in
+// Files.ins, so that the copy lasts long enough to be interrupted.
+std::string PaddedMedium(const nltest::TempDir &copy, size_t paddingBytes)
 {
-    ForgetProduct();
-    nltest::SetProfile("Intl", "sLanguage", "enu");
-    nltest::TempDir copy("interrupted");
-    ASSERT_TRUE(CopyTree(MediumDir(), copy.path()));
+    nltest::RemoveTree(copy.path());
+    CreateDirectoryA(copy.path().c_str(), nullptr);
+    EXPECT_TRUE(CopyTree(MediumDir(), copy.path()));
     for (int i = 0; i < PaddingFiles; ++i)
-        ASSERT_TRUE(nltest::WriteFileBytes(copy / ("Files.ins\\" + PaddingName(i)),
-                                           std::string(PaddingBytes, (char)('a' + i % 26))));
-    std::string setup = copy / "setup.exe";
+        EXPECT_TRUE(nltest::WriteFileBytes(copy / ("Files.ins\\" + PaddingName(i)),
+                                           std::string(paddingBytes, (char)('a' + i % 26))));
+    return copy / "setup.exe";
+}
 
-    // The installation as it should be.
+int CopiedPadding()
+{
+    int count = 0;
+    for (int i = 0; i < PaddingFiles; ++i)
+        count += nltest::FileExists("C:\\NimbaLun\\" + PaddingName(i));
+    return count;
+}
+
+// Starts an installation and kills the setup at a moment it sees: one of
+// the extra files copied and another not yet. false when the copy was over
+// before that could be seen, or before the kill.
+bool InstallKilledMidCopy(const std::string &setup)
+{
     Process process;
-    MessageBoxInfo done = InstallToFinalBox(process, setup);
-    ASSERT_EQ(done.text, "The installation ends successfully.\n");
-    Answer(done, IDOK);
-    WaitForExit(process);
-    Close(process);
-    CloseWindowsOfInstallation();
-    std::map<std::string, std::string> expected = Snapshot();
-    ASSERT_EQ(expected.count("tree " + PaddingName(0)), 1u);
-    ForgetProduct();
-
-    // Killed once the copy is under way and before it is over.
-    process = Launch("\"" + setup + "\"", nltest::BuildDir());
-    HWND main = WaitForPanel(process);
-    ASSERT_NE(main, nullptr);
+    HWND main = StartToPanel(process, setup);
+    EXPECT_NE(main, nullptr);
+    if (!main)
+        return false;
     PressStart(main);
-    auto copied = [] {
-        int count = 0;
-        for (int i = 0; i < PaddingFiles; ++i)
-            count += nltest::FileExists("C:\\NimbaLun\\" + PaddingName(i));
-        return count;
-    };
-    EXPECT_TRUE(WaitForWindow(process.id, [](const WindowInfo &w) { return w.className == ProgressClass; }, 30000));
     // The extra files take a fraction of a second to copy: the driver's
-    // usual pace of a look every 50 ms would miss them.
-    DWORD start = GetTickCount();
-    while (copied() < 2 && GetTickCount() - start < 30000)
-        Sleep(1);
+    // usual look every 50 ms would miss them.
+    bool halfway = WaitUntil(
+        [] {
+            int copied = CopiedPadding();
+            return copied > 0 && copied < PaddingFiles;
+        },
+        60000, 1);
     Kill(process);
     WaitForExit(process);
     Close(process);
-    int copiedBeforeKill = copied();
-    std::cout << "killed with " << copiedBeforeKill << " of " << PaddingFiles << " extra files copied\n";
-    EXPECT_GE(copiedBeforeKill, 2);
-    EXPECT_LT(copiedBeforeKill, PaddingFiles) << "the copy ended before the kill";
+    int copied = CopiedPadding();
+    std::cout << "killed with " << copied << " of " << PaddingFiles << " extra files copied\n";
+    return halfway && copied < PaddingFiles;
+}
 
-    // The second, full run.
-    done = InstallToFinalBox(process, setup);
-    EXPECT_EQ(done.text, "The installation ends successfully.\n");
-    if (done.handle)
-        Answer(done, IDOK);
-    WaitForExit(process);
-    Close(process);
-    CloseWindowsOfInstallation();
-    EXPECT_EQ(Differences(expected, Snapshot()), "");
+TEST(InterruptedInstall, SecondRunLeavesWhatAnUninterruptedOneLeaves)
+{
+    nltest::SetProfile("Intl", "sLanguage", "enu");
+    nltest::TempDir copy("interrupted");
+
+    // A machine that copies the whole payload between two looks gets a
+    // larger one.
+    std::string setup;
+    bool interrupted = false;
+    for (size_t bytes = PaddingBytes; !interrupted && bytes <= 16 * PaddingBytes; bytes *= 4) {
+        ForgetProduct();
+        setup = PaddedMedium(copy, bytes);
+        interrupted = InstallKilledMidCopy(setup);
+    }
+    ASSERT_TRUE(interrupted) << "the copy always ended before the kill";
+
+    // The second, full run, then the installation as it should be.
+    const char success[] = "The installation ends successfully.\n";
+    EXPECT_EQ(InstallThrough(setup), success);
+    std::map<std::string, std::string> second = Snapshot();
     EXPECT_EQ(ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini")).size(), 1u);
+    ForgetProduct();
+    EXPECT_EQ(InstallThrough(setup), success);
+    std::map<std::string, std::string> expected = Snapshot();
+    ASSERT_EQ(expected.count("tree " + PaddingName(0)), 1u);
+    EXPECT_EQ(Differences(expected, second), "");
 
     ForgetProduct();
 }

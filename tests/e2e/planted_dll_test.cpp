@@ -54,14 +54,7 @@ TEST(PlantedDlls, AreNotLoadedAndTheInstallationIsComplete)
     {
         PreferNativeDlls overrides("setup.exe", {"lz32"});
         PreferNativeDlls controlOverrides("load_by_name.exe", {"version", "lz32"});
-        Process process;
-        MessageBoxInfo done = InstallToFinalBox(process, nltest::JoinPath(medium, "setup.exe"));
-        EXPECT_EQ(done.text, "The installation ends successfully.\n");
-        if (done.handle)
-            Answer(done, IDOK);
-        EXPECT_EQ(WaitForExit(process), 1);
-        Close(process);
-        CloseWindowsOfInstallation();
+        EXPECT_EQ(InstallThrough(nltest::JoinPath(medium, "setup.exe")), "The installation ends successfully.\n");
 
         for (const char *name : PlantedNames)
             EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(medium, std::string(name) + ".loaded"))) << name;

@@ -1,42 +1,58 @@
-// Settings a test changes in the shared Wine prefix, put back as they were
-// (values that were absent are removed again) when the object goes.
+// State a test changes in the shared Wine prefix, put back as it was
+// (what was absent is removed again) when the object goes.
 #ifndef NIMBALUNE_SAVED_SETTINGS_H
 #define NIMBALUNE_SAVED_SETTINGS_H
 
 #include <windows.h>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace nltest {
 
-// One win.ini value.
-class SavedProfileValue {
+// Keeps what it is asked to keep and puts it back when it goes, the last
+// kept first (so keeping the same thing twice puts back the first state).
+class SavedState {
+public:
+    SavedState() = default;
+    ~SavedState();
+    SavedState(const SavedState &) = delete;
+    SavedState &operator=(const SavedState &) = delete;
+
+    // One win.ini value; an emptied section goes too.
+    void KeepProfileValue(const std::string &section, const std::string &key);
+    // One registry value of any type; a key that did not exist goes again.
+    void KeepRegistryValue(HKEY root, const std::string &key, const std::string &value);
+    // The string values of one registry key, whatever was added below it.
+    void KeepRegistryKey(HKEY root, const std::string &key);
+    // A file's contents, or its absence.
+    void KeepFile(const std::string &path);
+
+private:
+    std::vector<std::function<void()>> undo_;
+};
+
+// One win.ini value, with the ways tests change it.
+class SavedProfileValue : public SavedState {
 public:
     SavedProfileValue(const std::string &section, const std::string &key);
-    ~SavedProfileValue();
-    SavedProfileValue(const SavedProfileValue &) = delete;
-    SavedProfileValue &operator=(const SavedProfileValue &) = delete;
     void Set(const std::string &value);     // written as it is (Windows-1252)
     void Remove();
 
 private:
-    std::string section_, key_, value_;
-    bool present_;
+    std::string section_, key_;
 };
 
-// One registry string value; a key that did not exist is deleted again.
-class SavedRegistryValue {
+// One registry string value, with the ways tests change it.
+class SavedRegistryValue : public SavedState {
 public:
     SavedRegistryValue(HKEY root, const std::string &key, const std::string &value);
-    ~SavedRegistryValue();
-    SavedRegistryValue(const SavedRegistryValue &) = delete;
-    SavedRegistryValue &operator=(const SavedRegistryValue &) = delete;
     void Set(const std::string &data);
     void Remove();
 
 private:
     HKEY root_;
-    std::string key_, value_, data_;
-    bool keyExisted_, present_;
+    std::string key_, value_;
 };
 
 // win.ini [Intl] "sLanguage" (kept in the registry by Wine).

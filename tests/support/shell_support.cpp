@@ -10,7 +10,26 @@ const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ex
 
 const char UserShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-namespace {
+void ShellFoldersOverride::Set(const std::string &value, const std::string &folder)
+{
+    std::string data(folder.c_str(), folder.size() + 1);
+    KeepRegistryValue(HKEY_CURRENT_USER, UserShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, UserShellFoldersKey, value, REG_EXPAND_SZ, data);
+    KeepRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, REG_SZ, data);
+}
+
+void ShellFoldersOverride::Remove(const std::string &value)
+{
+    KeepRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+    DeleteRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+}
+
+void ShellFoldersOverride::SetRaw(const std::string &value, DWORD type, const std::string &data)
+{
+    KeepRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
+    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, type, data);
+}
 
 void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
                       const std::string &data)
@@ -20,92 +39,6 @@ void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &valu
         return;
     RegSetValueExA(handle, value.c_str(), 0, type, (const BYTE *)data.data(), (DWORD)data.size());
     RegCloseKey(handle);
-}
-
-} // namespace
-
-ShellFoldersOverride::~ShellFoldersOverride()
-{
-    for (auto entry = saved_.rbegin(); entry != saved_.rend(); ++entry) {
-        if (entry->present)
-            WriteRegistryRaw(HKEY_CURRENT_USER, entry->key, entry->value, entry->type, entry->data);
-        else
-            DeleteRegistryValue(HKEY_CURRENT_USER, entry->key, entry->value);
-    }
-}
-
-void ShellFoldersOverride::Remember(const std::string &key, const std::string &value)
-{
-    for (const Saved &entry : saved_)
-        if (entry.key == key && lstrcmpiA(entry.value.c_str(), value.c_str()) == 0)
-            return;
-    Saved entry = {key, value, false, 0, ""};
-    entry.present = ReadRegistryRaw(HKEY_CURRENT_USER, key, value, entry.type, entry.data);
-    saved_.push_back(entry);
-}
-
-void ShellFoldersOverride::Set(const std::string &value, const std::string &folder)
-{
-    std::string data(folder.c_str(), folder.size() + 1);
-    Remember(UserShellFoldersKey, value);
-    WriteRegistryRaw(HKEY_CURRENT_USER, UserShellFoldersKey, value, REG_EXPAND_SZ, data);
-    Remember(ShellFoldersKey, value);
-    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, REG_SZ, data);
-}
-
-void ShellFoldersOverride::Remove(const std::string &value)
-{
-    Remember(ShellFoldersKey, value);
-    DeleteRegistryValue(HKEY_CURRENT_USER, ShellFoldersKey, value);
-}
-
-void ShellFoldersOverride::SetRaw(const std::string &value, DWORD type, const std::string &data)
-{
-    Remember(ShellFoldersKey, value);
-    WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, type, data);
-}
-
-FileBackup::FileBackup(const std::string &path) : path_(path)
-{
-    existed_ = FileExists(path) && ReadFileBytes(path, bytes_);
-}
-
-FileBackup::~FileBackup()
-{
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (existed_)
-        WriteFileBytes(path_, bytes_);
-    else
-        DeleteFileA(path_.c_str());
-}
-
-RegistryKeyBackup::RegistryKeyBackup(HKEY root, const std::string &key) : root_(root), key_(key)
-{
-    HKEY handle;
-    existed_ = RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) == ERROR_SUCCESS;
-    if (!existed_)
-        return;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD nameSize = sizeof name;
-        if (RegEnumValueA(handle, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::string data;
-        ReadRegistryString(root, key, name, data);
-        values_.push_back({name, data});
-    }
-    RegCloseKey(handle);
-}
-
-RegistryKeyBackup::~RegistryKeyBackup()
-{
-    DeleteRegistryTree(root_, key_);
-    if (!existed_)
-        return;
-    WriteRegistryString(root_, key_, "", "");
-    DeleteRegistryValue(root_, key_, "");
-    for (const auto &value : values_)
-        WriteRegistryString(root_, key_, value.first, value.second);
 }
 
 bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
@@ -124,9 +57,9 @@ bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value
     return true;
 }
 
-bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
+Shortcut ReadShortcut(const std::string &linkPath)
 {
-    bool ok = false;
+    Shortcut info;
     HRESULT init = CoInitialize(nullptr);
     IShellLinkA *link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -138,7 +71,7 @@ bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
             if (SUCCEEDED(file->Load(wide, STGM_READ))) {
                 char text[MAX_PATH * 2] = {};
                 link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-                info.path = text;
+                info.target = text;
                 text[0] = 0;
                 link->GetArguments(text, sizeof text);
                 info.arguments = text;
@@ -146,7 +79,7 @@ bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
                 link->GetWorkingDirectory(text, sizeof text);
                 info.workingDirectory = text;
                 link->GetShowCmd(&info.showCommand);
-                ok = true;
+                info.ok = true;
             }
             file->Release();
         }
@@ -154,7 +87,7 @@ bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info)
     }
     if (SUCCEEDED(init))
         CoUninitialize();
-    return ok;
+    return info;
 }
 
 std::set<DWORD> ProcessIds(const std::string &exeName)
@@ -209,18 +142,6 @@ std::vector<std::string> WindowTitles(DWORD processId)
         titles.push_back(title);
     }
     return titles;
-}
-
-bool WaitFor(const std::function<bool()> &condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(50);
-    }
 }
 
 void EndProcess(DWORD processId)

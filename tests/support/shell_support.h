@@ -5,6 +5,8 @@
 #ifndef NIMBALUNE_SHELL_SUPPORT_H
 #define NIMBALUNE_SHELL_SUPPORT_H
 
+#include "support/saved_settings.h"
+
 #include <windows.h>
 #include <functional>
 #include <set>
@@ -20,79 +22,49 @@ extern const char UserShellFoldersKey[];
 // life of the object, then puts the original values back. The shell may
 // rewrite "Shell Folders" from "User Shell Folders" at any moment (a new
 // Explorer does), so Set points both at the folder.
-class ShellFoldersOverride {
+class ShellFoldersOverride : public SavedState {
 public:
-    ShellFoldersOverride() = default;
-    ~ShellFoldersOverride();
-    ShellFoldersOverride(const ShellFoldersOverride &) = delete;
-    ShellFoldersOverride &operator=(const ShellFoldersOverride &) = delete;
     void Set(const std::string &value, const std::string &folder);
     // Removes the value from "Shell Folders" only.
     void Remove(const std::string &value);
     // Stores raw data of any type as the "Shell Folders" value.
     void SetRaw(const std::string &value, DWORD type, const std::string &data);
-
-private:
-    struct Saved {
-        std::string key;
-        std::string value;
-        bool present;
-        DWORD type;
-        std::string data;
-    };
-    void Remember(const std::string &key, const std::string &value);
-    std::vector<Saved> saved_;
 };
 
-// Keeps a file's contents (or its absence) and restores them on destruction.
-class FileBackup {
+// A file's contents (or its absence), put back when the object goes.
+class FileBackup : public SavedState {
 public:
-    explicit FileBackup(const std::string &path);
-    ~FileBackup();
-    FileBackup(const FileBackup &) = delete;
-    FileBackup &operator=(const FileBackup &) = delete;
-
-private:
-    std::string path_;
-    bool existed_;
-    std::string bytes_;
+    explicit FileBackup(const std::string &path) { KeepFile(path); }
 };
 
-// Keeps the string values of one registry key (or its absence) and restores
-// them on destruction.
-class RegistryKeyBackup {
+// The string values of one registry key (or its absence), put back when
+// the object goes.
+class RegistryKeyBackup : public SavedState {
 public:
-    RegistryKeyBackup(HKEY root, const std::string &key);
-    ~RegistryKeyBackup();
-    RegistryKeyBackup(const RegistryKeyBackup &) = delete;
-    RegistryKeyBackup &operator=(const RegistryKeyBackup &) = delete;
-
-private:
-    HKEY root_;
-    std::string key_;
-    bool existed_;
-    std::vector<std::pair<std::string, std::string>> values_;
+    RegistryKeyBackup(HKEY root, const std::string &key) { KeepRegistryKey(root, key); }
 };
 
 // A registry value's raw type and bytes; false when absent.
 bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
                      std::string &data);
+void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
+                      const std::string &data);
 
-// A shortcut file as the shell's link object reads it.
-struct ShellLinkInfo {
-    std::string path;
+// A shortcut file as the shell's link object reads it; ok is false when
+// it could not be read.
+struct Shortcut {
+    bool ok = false;
+    std::string target;
     std::string arguments;
     std::string workingDirectory;
     int showCommand = 0;
 };
-bool ReadShellLink(const std::string &linkPath, ShellLinkInfo &info);
+Shortcut ReadShortcut(const std::string &linkPath);
 
 // The ids of the running processes whose program file has this name.
 std::set<DWORD> ProcessIds(const std::string &exeName);
 // The visible top-level windows of a process, by title.
 std::vector<std::string> WindowTitles(DWORD processId);
-// Waits up to timeoutMs until a condition holds, polling every 50 ms.
-bool WaitFor(const std::function<bool()> &condition, DWORD timeoutMs);
 // Ends a process the test caused: closes its windows, then terminates it
 // if it is still there.
 void EndProcess(DWORD processId);

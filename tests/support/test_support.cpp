@@ -235,4 +235,16 @@ std::string Utf8(const std::string &cp1252)
     return Convert(cp1252, 1252, CP_UTF8);
 }
 
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs, DWORD pollMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(pollMs);
+    }
+}
+
 } // namespace nltest

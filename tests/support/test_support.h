@@ -4,6 +4,7 @@
 #define NIMBALUNE_TEST_SUPPORT_H
 
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,9 @@ std::string Sha256Hex(const std::string &bytes);
 
 // The directory of the running test program.
 std::string ProgramDirectory();
+
+// Polls a condition every pollMs; true when it held before the time-out.
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 15000, DWORD pollMs = 50);
 
 } // namespace nltest
 

@@ -6,6 +6,7 @@
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
 #include "support/test_support.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -15,26 +16,18 @@ namespace {
 
 const char Section[] = "Nimba Lune";
 
-class DestinationPanel : public ::testing::Test {
+class DestinationPanel : public nltest::SetupWindowTest {
 protected:
+    DestinationPanel() : SetupWindowTest("DestinationPanelTest", 700, 300) {}
+
     void SetUp() override
     {
-        ResetSetupContext();
+        SetupWindowTest::SetUp();
         ResetMessageCatalogue();
         nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
         previousDirectory = nltest::GetProfile(Section, "Directory");
         nltest::SetProfile(Section, "Directory", nullptr);
-
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "DestinationPanelTest";
-        RegisterClassA(&windowClass);
-        window = CreateWindowExA(0, "DestinationPanelTest", "panel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                 700, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
-        setupContext.instance = windowClass.hInstance;
-        setupContext.mainWindow = window;
         setupContext.dialogBaseUnitX = 8;
         setupContext.dialogBaseUnitY = 16;
         SetForegroundWindow(window);
@@ -43,7 +36,7 @@ protected:
     void TearDown() override
     {
         CloseDestinationPanel();
-        DestroyWindow(window);
+        SetupWindowTest::TearDown();
         nltest::SetProfile(Section, "Directory", previousDirectory.empty() ? nullptr : previousDirectory.c_str());
     }
 
@@ -94,7 +87,6 @@ protected:
         return text;
     }
 
-    HWND window = nullptr;
     std::string previousDirectory;
 };
 

@@ -3,10 +3,11 @@
 // crashes, no other window is touched, and the version query answers as
 // for any file without a usable version.
 #include "setup/installed_version.h"
-#include "setup/setup_driver.h"
+#include "setup/running_product.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
 #include "support/version_resource.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +22,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 HWND MakeWindow()
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "HostileSettingsTest";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "HostileSettingsTest", "bystander", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                           nullptr, nullptr, windowClass.hInstance, nullptr);
+    return nltest::MakeTestWindow("HostileSettingsTest", 200, 100, CountingProc, "bystander");
 }
 
 TEST(HostileSettings, CurrentHwndThatNamesNoProductWindowDestroysNothing)

@@ -4,39 +4,32 @@
 // counts and names when files cannot be copied.
 #include "install/install_sequence.h"
 #include "setup/log_pane.h"
-#include "setup/main_window.h"
+#include "setup/setup_state.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-class InstallSequence : public ::testing::Test {
+class InstallSequence : public nltest::SetupWindowTest {
 protected:
+    InstallSequence() : SetupWindowTest("InstallSequenceTest", 900, 700) {}
+
     void SetUp() override
     {
         nldriver::ForgetProduct();
-        ResetSetupContext();
+        SetupWindowTest::SetUp();
         ResetLogPane();
         ResetMessageCatalogue();
         nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
         previousDirectory = nltest::CurrentDirectory();
         SetCurrentDirectoryA(nltest::JoinPath(nltest::BuildDir(), "medium").c_str());
-
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "InstallSequenceTest";
-        RegisterClassA(&windowClass);
-        window = CreateWindowExA(0, "InstallSequenceTest", "SETUP Nimbalune 1.1", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 0, 0, 900, 700, nullptr, nullptr, windowClass.hInstance, nullptr);
-        setupContext.instance = windowClass.hInstance;
-        setupContext.mainWindow = window;
         InitSetupState();
     }
 
@@ -45,7 +38,7 @@ protected:
         MSG message;
         PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         SetCurrentDirectoryA(previousDirectory.c_str());
-        DestroyWindow(window);
+        SetupWindowTest::TearDown();
         nldriver::CloseProductWindows();
         nldriver::ForgetProduct();
         nltest::RemoveTree("D:\\APPS");
@@ -62,7 +55,6 @@ protected:
         return text;
     }
 
-    HWND window = nullptr;
     std::string previousDirectory;
 };
 
@@ -99,6 +91,20 @@ TEST_F(InstallSequence, ADirectoryThatCannotBeMadeIsStillRecordedButCountsItsFil
     EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Program"), "D:\\APPS\\NIMBALUN\\nimbalun.exe");
     EXPECT_GT(CountFailedCopies(), 20);
     EXPECT_EQ(setupContext.installDone, 1);
+}
+
+TEST_F(InstallSequence, PathsThatDoNotFitBehindTheDirectoryAreLeftOutNotCut)
+{
+    // 253 characters: every suffix pushes the path past 255.
+    std::string directory = "C:\\" + std::string(250, 'n');
+    lstrcpyA(setupContext.installDir, directory.c_str());
+    setupContext.selectedDrive = 'C';
+    RunInstallSequence();
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), directory);
+    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Program"), "");
+    EXPECT_GT(CountFailedCopies(), 14);
+    EXPECT_FALSE(nltest::DirectoryExists(directory + "\\a"));
+    nltest::RemoveTree(directory);
 }
 
 TEST_F(InstallSequence, FilesThatDoNotFitAreCountedAndNamedInTheLog)

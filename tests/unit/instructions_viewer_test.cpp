@@ -6,6 +6,7 @@
 #include "driver/answerer.h"
 #include "driver/distribution.h"
 #include "support/test_support.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 
@@ -84,20 +85,19 @@ private:
     std::thread thread_;
 };
 
-class Viewer : public ::testing::Test {
+class Viewer : public nltest::SetupWindowTest {
 protected:
+    Viewer() : SetupWindowTest("ViewerTestMain", 150, 100) {}
     void SetUp() override
     {
-        ResetSetupContext();
         RegisterTestClass();
-        main = MakeWindow(0, 0);
-        setupContext.mainWindow = main;
-        setupContext.instance = GetModuleHandleA(nullptr);
+        SetupWindowTest::SetUp();
+        main = window;
     }
     void TearDown() override
     {
         KillTimer(main, ViewerTimerId);
-        DestroyWindow(main);
+        SetupWindowTest::TearDown();
         ResetSetupContext();
     }
     // The state ShowInstructionsBesideSetup leaves after starting something.

@@ -2,40 +2,31 @@
 // scrolling, metrics and the guards of its fixed buffers.
 #include "setup/log_pane.h"
 #include "setup/main_window.h"
+#include "setup/setup_state.h"
 #include "setup/setup_context.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-class LogPaneTest : public ::testing::Test {
+class LogPaneTest : public nltest::SetupWindowTest {
 protected:
+    LogPaneTest() : SetupWindowTest("LogPaneTest", 400, 300, WndProc) {}
+
     void SetUp() override
     {
-        ResetSetupContext();
         ResetLogPane();
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = WndProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "LogPaneTest";
-        windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-        RegisterClassA(&windowClass);
-        window = CreateWindowExA(0, "LogPaneTest", "log", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
-        ASSERT_NE(window, nullptr);
-        setupContext.instance = windowClass.hInstance;
-        setupContext.mainWindow = window;
-        ShowWindow(window, SW_SHOW);
+        SetupWindowTest::SetUp();
         InitSetupState();
     }
 
     void TearDown() override
     {
-        // Not through WndProc's WM_DESTROY, which would end the process.
-        setupContext.mainWindow = nullptr;
-        DestroyWindow(window);
-        DeleteObject(setupContext.backgroundBrush);
+        HBRUSH brush = setupContext.backgroundBrush;
+        SetupWindowTest::TearDown();
+        DeleteObject(brush);
     }
 
     // Resizes the client area to a number of cells and re-measures.
@@ -65,7 +56,6 @@ protected:
         return text.substr(0, text.find_last_not_of(' ') + 1);
     }
 
-    HWND window = nullptr;
 };
 
 TEST_F(LogPaneTest, TextFlowsAcrossLinesAndControlCharactersPrintNothing)

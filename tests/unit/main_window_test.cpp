@@ -1,7 +1,11 @@
 // The main window's procedure and the shared state, in-process.
 #include "setup/main_window.h"
+#include "setup/setup_state.h"
+#include "destination/destination_panel.h"
+#include "desktop/instructions_viewer.h"
 #include "setup/setup_context.h"
 #include "setup/log_pane.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 
@@ -9,13 +13,7 @@ namespace {
 
 HWND CreateTestWindow(const char *className)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WndProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, className, "test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                           nullptr, nullptr, windowClass.hInstance, nullptr);
+    return nltest::MakeTestWindow(className, 300, 200, WndProc);
 }
 
 TEST(SetupState, StartsWithTheDocumentedValues)
@@ -72,10 +70,11 @@ TEST(MainWindowProcedure, CleanUpTwiceDoesNothingTheSecondTime)
     ASSERT_NE(setupContext.viewerTimerId, 0u);
     CleanUpSetup();
     EXPECT_EQ(setupContext.viewerTimerId, 0u);
-    // The timer is really gone: no WM_TIMER arrives.
-    Sleep(400);
+    // The timer is really gone: there is none left to stop, and no
+    // WM_TIMER is waiting.
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, main, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_FALSE(KillTimer(main, ViewerTimerId));
     CleanUpSetup();
     EXPECT_EQ(setupContext.viewerTimerId, 0u);
     setupContext.mainWindow = nullptr;

@@ -4,6 +4,7 @@
 #include "driver/answerer.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
+#include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
 
@@ -189,13 +190,7 @@ protected:
     void SetUp() override
     {
         Catalogue::SetUp();
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "LanguageChoiceOwner";
-        RegisterClassA(&windowClass);
-        owner = CreateWindowExA(0, windowClass.lpszClassName, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                0, 0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        owner = nltest::MakeTestWindow("LanguageChoiceOwner", 200, 100, DefWindowProcA, "owner");
     }
     void TearDown() override
     {

@@ -5,12 +5,14 @@
 #include "desktop/progman_group.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "driver/readback.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 using namespace nltest;
+using nldriver::WindowsDirectory;
 
 namespace {
 
@@ -41,13 +43,6 @@ std::string GroupTemplate()
     std::string bytes;
     ReadFileBytes(JoinPath(BuildDir(), "nimbalun.grp"), bytes);
     return bytes;
-}
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH] = {};
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return path;
 }
 
 TEST(GroupTemplate, IsAWindows31GroupFileWithThePathsAtThePatchedOffsets)
@@ -157,7 +152,7 @@ TEST_F(ProgmanGroupTest, PatchesTheDriveLettersWhateverTheTemplateHadAndRepairsT
     source[GroupTextOffset] = 'X';
     WriteTemplate(source);
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     std::string group = InstalledGroup();
     ASSERT_EQ(group.size(), source.size());
@@ -180,7 +175,7 @@ TEST_F(ProgmanGroupTest, OddLengthLeavesTheLastByteOutOfTheChecksum)
 {
     WriteTemplate(GroupTemplate() + "\x7F");
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     std::string group = InstalledGroup();
     ASSERT_EQ(group.size() % 2, 1u);
@@ -194,7 +189,7 @@ TEST_F(ProgmanGroupTest, ShortFileIsCopiedAndListedButNotPatched)
     std::string source = GroupTemplate().substr(0, 7011);
     WriteTemplate(source);
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     EXPECT_TRUE(InstalledGroup() == source);
     EXPECT_EQ(Setting("Group1"), groupPath);
@@ -205,7 +200,7 @@ TEST_F(ProgmanGroupTest, WithoutSettingsFileGroup1IsWrittenAndTheFileCreated)
     WriteTemplate(GroupTemplate());
     ASSERT_FALSE(FileExists(settingsPath));
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     EXPECT_TRUE(FileExists(settingsPath));
     EXPECT_EQ(Setting("Group1"), groupPath);
@@ -219,7 +214,7 @@ TEST_F(ProgmanGroupTest, GoesToTheFirstFreeNumber)
     SetSetting("Group2", "C:\\WINDOWS\\ACCESSOI.GRP");
     SetSetting("Group3", "C:\\WINDOWS\\JEUX.GRP");
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     EXPECT_EQ(Setting("Group3"), "C:\\WINDOWS\\JEUX.GRP");
     EXPECT_EQ(Setting("Group4"), groupPath);
@@ -234,7 +229,7 @@ TEST_F(ProgmanGroupTest, AnEarlierEntryInAnotherLetterCaseMeansNothingIsWritten)
     SetSetting("Group1", "C:\\WINDOWS\\MAIN.GRP");
     SetSetting("Group2", upper);
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     EXPECT_EQ(Setting("Group2"), upper);
     EXPECT_EQ(Setting("Group3"), "");
@@ -245,7 +240,7 @@ TEST_F(ProgmanGroupTest, AnEntryBehindAFreeNumberIsListedAgain)
     WriteTemplate(GroupTemplate());
     SetSetting("Group2", groupPath);
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     EXPECT_EQ(Setting("Group1"), groupPath);
     EXPECT_EQ(Setting("Group2"), groupPath);
@@ -256,7 +251,7 @@ TEST_F(ProgmanGroupTest, RunningTwiceGivesAFreshlyPatchedCopyAndOneEntry)
 {
     std::string source = GroupTemplate();
     WriteTemplate(source);
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
     std::string first = InstalledGroup();
     // Spoil the installed copy: the second run copies the template again.
     std::string spoiled = first;
@@ -264,7 +259,7 @@ TEST_F(ProgmanGroupTest, RunningTwiceGivesAFreshlyPatchedCopyAndOneEntry)
     WriteFileBytes(groupPath, spoiled);
     lstrcpyA(setupContext.installDir, "E:\\NimbaLun");
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     std::string second = InstalledGroup();
     ASSERT_EQ(second.size(), source.size());
@@ -281,7 +276,7 @@ TEST_F(ProgmanGroupTest, TemplateOfOneHundredBytesIsCopiedUntouched)
     std::string source = GroupTemplate().substr(0, 100);
     WriteTemplate(source);
 
-    InstallProgmanGroup();
+    InstallProgmanGroup(nullptr);
 
     EXPECT_TRUE(InstalledGroup() == source);
     EXPECT_EQ(Setting("Group1"), groupPath);

@@ -72,9 +72,9 @@ protected:
     {
         std::string path = JoinPath(expected.folder, Cp1252(expected.name));
         SCOPED_TRACE(expected.name);
-        ShellLinkInfo link;
-        ASSERT_TRUE(ReadShellLink(path, link)) << path;
-        EXPECT_STRCASEEQ(link.path.c_str(), (installDir + expected.program).c_str());
+        Shortcut link = ReadShortcut(path);
+        ASSERT_TRUE(link.ok) << path;
+        EXPECT_STRCASEEQ(link.target.c_str(), (installDir + expected.program).c_str());
         EXPECT_EQ(link.arguments, "");
         EXPECT_STRCASEEQ(link.workingDirectory.c_str(), installDir.c_str());
         EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
@@ -157,7 +157,7 @@ TEST_F(ShellLinksTest, ExplorerShowsTheProductFolder)
     std::set<DWORD> started = StartedExplorers();
     ASSERT_EQ(started.size(), 1u);
     DWORD explorer = *started.begin();
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(nltest::WaitUntil(
         [&] {
             for (const std::string &title : WindowTitles(explorer))
                 if (title.find("Nimbalune") != std::string::npos)

@@ -15,6 +15,15 @@
 
 namespace {
 
+int copierFailures;
+void CountFailure(const char *) { ++copierFailures; }
+
+int Copier(const char *pattern, const char *destination, int withProgress, const char *heading)
+{
+    CopyFiles(pattern, destination, withProgress, heading, CountFailure);
+    return copierFailures;
+}
+
 int CopyFloor(const std::string &pattern, const std::string &destination)
 {
     std::string directory = pattern.substr(0, pattern.find_last_of('\\') + 1);
@@ -58,8 +67,8 @@ int main(int argc, char **argv)
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    int failures = mode == "copier"  ? CopyFiles(argv[2], argv[3], 1, "Copie des fichiers\r\n")
-                 : mode == "quiet" ? CopyFiles(argv[2], argv[3], 0, nullptr)
+    int failures = mode == "copier"  ? Copier(argv[2], argv[3], 1, "Copie des fichiers\r\n")
+                 : mode == "quiet" ? Copier(argv[2], argv[3], 0, nullptr)
                                    : CopyFloor(argv[2], argv[3]);
     QueryPerformanceCounter(&end);
     std::printf("%s %.3f %d\n", mode.c_str(), (double)(end.QuadPart - start.QuadPart) / frequency.QuadPart, failures);

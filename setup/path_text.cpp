@@ -1,5 +1,5 @@
 // Path composition in fixed-size buffers.
-#include "path_text.h"
+#include "setup/path_text.h"
 
 #include <windows.h>
 

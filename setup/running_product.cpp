@@ -1,0 +1,26 @@
+// The running copy of the product: its INI file, named in win.ini, holds
+// "Current hwnd" in the section with the empty name while it runs.
+#include "setup/running_product.h"
+#include "setup/setup_context.h"
+
+namespace {
+
+const UINT NoRunningCopy = 65535;               // "Current hwnd" when absent
+const char NoProductWindowSection[] = "";
+
+} // namespace
+
+// A value left behind by a crash, or written by hand, may name no window:
+// and -1 is HWND_TOPMOST, which SendMessageA (as on a 16-bit handle 0xFFFF)
+// takes for HWND_BROADCAST, destroying every top-level window. So only a
+// handle that names a window gets the message.
+void CloseRunningProduct()
+{
+    char iniFile[PathBufferSize];
+    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
+        return;
+    UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
+    HWND product = (HWND)(UINT_PTR)window;
+    if (window != NoRunningCopy && IsWindow(product))
+        SendMessageA(product, WM_DESTROY, 0, 0);
+}
