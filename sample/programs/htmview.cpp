@@ -86,8 +86,10 @@ int IsOneOf(const char *name, const char *const *list, int count)
 DWORD ReadTag(DWORD at, DWORD size, char *name)
 {
     int length = 0;
-    if (at < size && document[at] == '/')
+    if (at < size && document[at] == '/') {
         name[length++] = '/';
+        ++at;
+    }
     for (; at < size && length < TagNameSize - 1; ++at) {
         char c = document[at];
         if (c >= 'A' && c <= 'Z')
