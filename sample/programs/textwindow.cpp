@@ -34,6 +34,8 @@ int RunTextWindow(HINSTANCE instance, const TextWindow &description)
 {
     shown = &description;
     WNDCLASSA windowClass = {};
+    // The text wraps at the window's width: a new size redraws it whole.
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = TextWndProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
