@@ -161,7 +161,8 @@ def check_required(medium):
         found = medium.find(rel)
         if found is None or not os.path.isfile(medium.path(found)):
             medium.fail(rel, "missing: %s" % what)
-    if medium.find("Files.ins") is None or not os.path.isdir(medium.path("Files.ins")):
+    found = medium.find("Files.ins")
+    if found is None or not os.path.isdir(medium.path(found)):
         medium.fail("Files.ins", "missing: the folder of everything the setup installs")
 
 
@@ -169,7 +170,7 @@ def check_group_template(medium):
     found = medium.find(GROUP_TEMPLATE)
     if found is None:
         return
-    data, damage = expanded(medium.path(found))
+    data, _ = expanded(medium.path(found))
     if data is None:
         return                          # said by check_compressed
     if len(data) <= max(GROUP_OFFSETS) or not data.startswith(b"PMCC"):
@@ -204,9 +205,10 @@ def check_copied(medium):
 
 def check_compressed(medium):
     for rel in medium.files:
-        _, damage = expanded(medium.path(rel)) if is_compressed(medium.path(rel)) else (None, "")
-        if damage:
-            medium.fail(rel, damage + "; the setup would fail to copy it")
+        if is_compressed(medium.path(rel)):
+            _, damage = expanded(medium.path(rel))
+            if damage:
+                medium.fail(rel, damage + "; the setup would fail to copy it")
 
 
 def expanded_size(path):
