@@ -11,7 +11,8 @@ build  makes a medium from a product folder as the maintainer has it,
        every file that is not read in place LZ-compressed (mscompress) under
        its own name when that makes it smaller; writes OUT.manifest (what an
        installation must produce, with the SHA-256 of each file's expanded
-       contents) and nimbalune.iso beside OUT, an ISO 9660 image with Joliet
+       contents), Files.ins/Uninstal.lst (the installed paths, which the
+       setup installs for the uninstaller) and nimbalune.iso beside OUT, an ISO 9660 image with Joliet
        names that is read back and compared with the medium. Everything is
        made in a scratch folder and replaces OUT only when every check passed.
 check  checks a medium already made (or the root of a CD): the same rules.
@@ -43,6 +44,11 @@ READ_IN_PLACE_FILES = ("setup.exe",) + ROOT_COPIES
 READ_IN_PLACE_TREES = ("Files.ins/Instruct.htm", "Files.ins/Instruct.rtf")
 
 GROUP_TEMPLATE = "Files.ins/nimbalun.grp"
+# The list of installed files that the build writes into Files.ins, so that
+# the setup installs it beside the product and the uninstaller knows what
+# to remove: one path a line, relative to the installation folder, with
+# backslashes, in Windows-1252, lines ended by CR LF. It lists itself.
+INSTALLED_LIST = "Files.ins/Uninstal.lst"
 GROUP_OFFSETS = (140, 165, 2416, 2441, 4719, 4744, 6973, 6992, 7011)
 # What the shortcuts, the uninstall entry and the instructions viewer open.
 REQUIRED = (
@@ -268,6 +274,20 @@ def compress(path):
         os.remove(packed)
 
 
+def write_installed_list(medium):
+    """Writes INSTALLED_LIST, replacing one the product brought, and returns
+    the medium as it now is."""
+    found = medium.find(INSTALLED_LIST)
+    if found is not None:
+        os.remove(medium.path(found))
+    medium = Medium(medium.root)
+    names = [installed_name(rel) for rel in medium.files] + [installed_name(INSTALLED_LIST)]
+    text = "".join("%s\r\n" % name.replace("/", "\\") for name in sorted(set(names) - {None}, key=key))
+    with open(medium.path(INSTALLED_LIST), "wb") as stream:
+        stream.write(text.encode("cp1252"))
+    return Medium(medium.root)
+
+
 def manifest(medium):
     lines = []
     for rel in medium.files:
@@ -325,6 +345,7 @@ def build(product, setup, out):
         failures = check(medium.root)
         if failures:
             return failures
+        medium = write_installed_list(medium)
         text = manifest(medium)
         packable = [medium.path(rel) for rel in medium.files if key(rel).startswith("files.ins/")
                     and not is_read_in_place(rel) and not is_compressed(medium.path(rel))]
