@@ -9,12 +9,14 @@
 
 #include <windows.h>
 
-namespace {
-
-const char TemplatePattern[] = "Files.ins\\nimbalun.grp";
 const char GroupFileName[] = "\\nimbalun.grp";
 const char SettingsFileName[] = "\\progman.ini";
 const char GroupsSection[] = "Groups";
+const int MaxGroupNumber = 255;
+
+namespace {
+
+const char TemplatePattern[] = "Files.ins\\nimbalun.grp";
 
 // Where the group file holds the drive letter of a path into the
 // destination directory.
@@ -26,7 +28,6 @@ enum {
     // Anything shorter is no group file of ours: writing at the offsets
     // above would grow it with garbage.
     SmallestGroupFileSize = 7012,
-    MaxGroupNumber = 255,
     GroupKeySize = 16
 };
 

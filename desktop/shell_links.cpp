@@ -12,10 +12,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
-namespace {
-
 const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
 const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char ProductFolderName[] = "\\Nimbalune";
+const char StartUpLinkName[] = "\\Nimbalune.lnk";
+
+namespace {
+
 const char ProductName[] = "Nimbalune";
 const char ExplorerCommand[] = "explorer.exe ";
 
@@ -48,6 +51,8 @@ const ProgramLink ProgramLinks[] = {
     {UninstallLinkName, "\\Uninstal.exe", 0},
 };
 
+} // namespace
+
 // Reads one "Shell Folders" value as text. The value's type is not
 // examined, so a value that fills the buffer without a terminating zero
 // counts as unreadable rather than being used unterminated.
@@ -64,6 +69,8 @@ int ReadShellFolder(const char *valueName, char *folder, DWORD capacity)
     }
     return 1;
 }
+
+namespace {
 
 // One shortcut: folder + link name, starting installDir + program name in
 // installDir. Skipped when either path would not fit.
@@ -120,7 +127,7 @@ void CreateProductFolder()
     lstrcpyA(command, ExplorerCommand);
     if (!ReadShellFolder("Programs", folder, folderCapacity))
         return;
-    if (!AppendPath(folder, folderCapacity, "\\Nimbalune"))
+    if (!AppendPath(folder, folderCapacity, ProductFolderName))
         return;
     CreateDirectoryA(folder, NULL);
     for (i = 0; i < sizeof ProgramLinks / sizeof ProgramLinks[0]; i++) {
@@ -153,7 +160,7 @@ void ReplaceStartUpEntry()
         return;
     if (ComposePath(earlierEntry, sizeof earlierEntry, folder, "\\Nimba Lune.exe"))
         DeleteFileA(earlierEntry);
-    MakeShortcut(folder, "\\Nimbalune.lnk", "\\Nimbalun.exe");
+    MakeShortcut(folder, StartUpLinkName, "\\Nimbalun.exe");
     NotifyFolderChanged(folder);
 }
 

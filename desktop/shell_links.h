@@ -2,6 +2,19 @@
 #ifndef NIMBALUNE_SHELL_LINKS_H
 #define NIMBALUNE_SHELL_LINKS_H
 
+// Where the product is registered: the uninstall key under HKEY_LOCAL_MACHINE,
+// the per-user shell folders key, the product's Programs-menu folder and
+// its start-up shortcut (each name appended to a folder).
+extern const char UninstallKey[];
+extern const char ShellFoldersKey[];
+extern const char ProductFolderName[];
+extern const char StartUpLinkName[];
+
+#include <windows.h>
+
+// One "Shell Folders" value ("Programs", "StartUp", ...) as text; 0 when
+// it is missing or does not fit.
+int ReadShellFolder(const char *valueName, char *folder, DWORD capacity);
 void InstallDesktopIntegration();
 void CreateShellLink(const char *targetPath, const char *arguments, const char *linkPath,
                      const char *workingDirectory, int showCommand);

@@ -11,8 +11,6 @@
 #include "desktop/shell_links.h"
 #include "desktop/progman_group.h"
 
-namespace {
-
 const char *const InstallSubdirectories[] = {
     "\\annule",
     "\\Instruct.htm",
@@ -31,6 +29,9 @@ const char *const InstallSubdirectories[] = {
     "\\sources",
     "\\temp",
 };
+const int InstallSubdirectoryCount = sizeof InstallSubdirectories / sizeof InstallSubdirectories[0];
+
+namespace {
 
 const char *const ObsoleteTrees[] = {
     "\\english.txt",

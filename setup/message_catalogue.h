@@ -35,6 +35,10 @@ void InitMessageCatalogue();
 void ChooseLanguage();
 // The entry's text in the current language; "" for an unset or unknown id.
 const char *MessageText(int id);
+// The entry's text in the given language, whatever the current one.
+const char *MessageTextIn(int id, int language);
+// The language the regional settings ([Intl] sLanguage) propose.
+int ProposedLanguage();
 
 // The bilingual language questions, one per proposed language.
 extern const char LanguageQuestionFrench[];
