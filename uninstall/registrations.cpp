@@ -21,7 +21,9 @@ const int ProgramLinkNames[] = {StartProgramLinkName, ControlPanelLinkName, Inst
 const int Languages[] = {LanguageFrench, LanguageEnglish};
 
 enum {
-    GroupKeySize = 16
+    GroupKeySize = 16,
+    SectionNamesSize = 1024,
+    SectionValuesSize = 64
 };
 
 void NotifyFolderChanged(const char *folder)
@@ -65,6 +67,19 @@ void RemoveProgramsFolder()
     NotifyFolderChanged(programs);
 }
 
+int HoldsProfileValues(const char *file)
+{
+    char sections[SectionNamesSize];
+    char values[SectionValuesSize];
+    DWORD length = GetPrivateProfileSectionNamesA(sections, sizeof sections, file);
+    if (length >= sizeof sections - 2)
+        return 1;
+    for (const char *name = sections; *name; name += lstrlenA(name) + 1)
+        if (GetPrivateProfileSectionA(name, values, sizeof values, file))
+            return 1;
+    return 0;
+}
+
 } // namespace
 
 void RemoveShortcuts()
@@ -94,12 +109,19 @@ void RemoveProgmanGroup()
     SetFileAttributesA(groupPath, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(groupPath);
     // Every key naming the group goes; the others keep their numbers.
+    int removed = 0;
     for (int number = 1; number <= MaxGroupNumber; number++) {
         wsprintfA(key, "Group%d", number);
         if (GetPrivateProfileStringA(GroupsSection, key, "", value, sizeof value, settings)
-            && lstrcmpiA(value, groupPath) == 0)
+            && lstrcmpiA(value, groupPath) == 0) {
             WritePrivateProfileStringA(GroupsSection, key, NULL, settings);
+            removed = 1;
+        }
     }
+    // The setup makes the file when there was none: left without a single
+    // value, it says nothing and goes.
+    if (removed && !HoldsProfileValues(settings))
+        DeleteFileA(settings);
 }
 
 void RemoveUninstallEntry()
