@@ -140,4 +140,11 @@ std::vector<MessageBoxInfo> RunRemoval(const std::string &commandLine, int answe
     return boxes;
 }
 
+void RestartWindows()
+{
+    Process boot = Launch("wineboot -r");
+    WaitForExit(boot, 120000);
+    Close(boot);
+}
+
 } // namespace nldriver

@@ -36,6 +36,10 @@ std::string SnapshotDifferences(const std::set<std::string> &before, const std::
 std::vector<MessageBoxInfo> RunRemoval(const std::string &commandLine, int answer = IDYES,
                                        const std::function<void(const MessageBoxInfo &)> &onBox = nullptr);
 
+// Restarts Wine's Windows (wineboot -r), which runs the file deletions put
+// off until the next restart.
+void RestartWindows();
+
 } // namespace nldriver
 
 #endif

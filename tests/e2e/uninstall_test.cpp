@@ -70,14 +70,6 @@ bool AnyProductTrace()
         || RegistryKeyExists(UninstallKey);
 }
 
-// Restarting Wine runs the deletions put off until then.
-void Restart()
-{
-    Process boot = Launch("wineboot -r");
-    EXPECT_GE(WaitForExit(boot, 120000), 0);
-    Close(boot);
-}
-
 struct RoundTrip {
     const char *name;
     std::vector<const char *> installations;    // regional language of each, in turn
@@ -103,7 +95,7 @@ TEST_P(UninstallRoundTrip, LeavesTheMachineAsItWas)
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, nltest::Cp1252(trip.question));
     EXPECT_EQ(boxes[1].text, nltest::Cp1252(trip.closing));
-    Restart();
+    RestartWindows();
     nltest::SetProfile("Intl", "sLanguage", trip.installations[0]);
 
     std::string differences = SnapshotDifferences(before, MachineSnapshot());
@@ -137,7 +129,24 @@ struct Fault {
 const std::string Removed = "Nimbalune has been removed from this computer.";
 const std::string Asked = "Remove Nimbalune from this computer?";
 std::string Links() { return nltest::JoinPath(nltest::BuildDir(), "testdata\\links"); }
+// Runs a Linux command and waits for it.
+void Unix(const std::string &command)
+{
+    Process process = Launch("start /wait /unix " + command);
+    WaitForExit(process);
+    Close(process);
+}
+
+// The Linux path of C:\NimbaLun\sources.
+std::string LinkInside()
+{
+    char prefix[MAX_PATH] = {};
+    GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+    return std::string(prefix) + "/drive_c/NimbaLun/sources";
+}
+
 HANDLE heldFile = INVALID_HANDLE_VALUE;
+Process product;
 
 void ExpectNoTrace()
 {
@@ -165,6 +174,19 @@ std::vector<Fault> Faults()
              EXPECT_EQ(TreeDifferences(InstallDir), "");
              EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), InstallDir);
              EXPECT_TRUE(RegistryKeyExists(UninstallKey));
+         }},
+        {"product_running",
+         [] {
+             product = Launch("\"" + Installed("nimbalun.exe") + "\"", InstallDir);
+             ASSERT_TRUE(WaitUntil([] {
+                 return GetPrivateProfileIntA("", "Current hwnd", 65535, Installed("nimbalun.ini").c_str()) != 65535;
+             }));
+         },
+         RemoveCommand, IDYES, {Asked, Removed},
+         [] {
+             EXPECT_FALSE(IsRunning(product));
+             Close(product);
+             ExpectNoTrace();
          }},
         {"folder_deleted_by_hand", [] { nltest::RemoveTree(InstallDir); }, BuiltUninstaller(), IDYES,
          {Asked, Removed + "\n\nThe folder \"C:\\NimbaLun\" no longer existed."}, ExpectNoTrace},
@@ -260,13 +282,9 @@ std::vector<Fault> Faults()
              // of a listed name: a Linux symbolic link, made by ln.
              ASSERT_TRUE(nltest::WriteFileBytes(Links() + "\\target\\sujets.txt", "outside"));
              nltest::RemoveTree(Installed("sources"));
-             char prefix[MAX_PATH] = {};
-             GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
              std::string target = Links().substr(2) + "\\target";
              std::replace(target.begin(), target.end(), '\\', '/');
-             Process ln = Launch("start /wait /unix /bin/ln -s " + target + " " + prefix + "/drive_c/NimbaLun/sources");
-             WaitForExit(ln);
-             Close(ln);
+             Unix("/bin/ln -s " + target + " " + LinkInside());
              ASSERT_NE(GetFileAttributesA(Installed("sources").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
          },
          RemoveCommand, IDYES,
@@ -276,6 +294,7 @@ std::vector<Fault> Faults()
              for (const char *kept : {"keep.txt", "inner\\keep.txt", "sujets.txt"})
                  EXPECT_TRUE(nltest::FileExists(Links() + "\\target\\" + kept)) << kept;
              EXPECT_EQ(nltest::DirectoryEntries(InstallDir), std::set<std::string>{"sources"});
+             Unix("/bin/rm " + LinkInside());
          }},
     };
 }
