@@ -9,11 +9,6 @@
 
 #include <windows.h>
 
-const char GroupFileName[] = "\\nimbalun.grp";
-const char SettingsFileName[] = "\\progman.ini";
-const char GroupsSection[] = "Groups";
-const int MaxGroupNumber = 255;
-
 namespace {
 
 const char TemplatePattern[] = "Files.ins\\nimbalun.grp";

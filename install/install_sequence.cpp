@@ -11,26 +11,6 @@
 #include "desktop/shell_links.h"
 #include "desktop/progman_group.h"
 
-const char *const InstallSubdirectories[] = {
-    "\\annule",
-    "\\Instruct.htm",
-    "\\Instruct.htm\\English.htm",
-    "\\Instruct.htm\\Francais.htm",
-    "\\Instruct.htm\\Images",
-    "\\Instruct.htm\\Images\\English",
-    "\\Instruct.htm\\Images\\Francais",
-    "\\Instruct.rtf",
-    "\\Instruct.rtf\\English.rtf",
-    "\\Instruct.rtf\\Francais.rtf",
-    "\\Instruct.rtf\\Images",
-    "\\original.jpg",
-    "\\screen24.bmp",
-    "\\screen8.bmp",
-    "\\sources",
-    "\\temp",
-};
-const int InstallSubdirectoryCount = sizeof InstallSubdirectories / sizeof InstallSubdirectories[0];
-
 namespace {
 
 const char *const ObsoleteTrees[] = {

@@ -4,8 +4,25 @@
 
 // The folders made below the installation folder, parents before
 // children, each beginning with a backslash.
-extern const char *const InstallSubdirectories[];
-extern const int InstallSubdirectoryCount;
+inline constexpr const char *InstallSubdirectories[] = {
+    "\\annule",
+    "\\Instruct.htm",
+    "\\Instruct.htm\\English.htm",
+    "\\Instruct.htm\\Francais.htm",
+    "\\Instruct.htm\\Images",
+    "\\Instruct.htm\\Images\\English",
+    "\\Instruct.htm\\Images\\Francais",
+    "\\Instruct.rtf",
+    "\\Instruct.rtf\\English.rtf",
+    "\\Instruct.rtf\\Francais.rtf",
+    "\\Instruct.rtf\\Images",
+    "\\original.jpg",
+    "\\screen24.bmp",
+    "\\screen8.bmp",
+    "\\sources",
+    "\\temp",
+};
+inline constexpr int InstallSubdirectoryCount = sizeof InstallSubdirectories / sizeof InstallSubdirectories[0];
 
 void RunInstallSequence();
 

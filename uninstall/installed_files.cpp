@@ -132,6 +132,19 @@ void DeleteListedFiles(const char *folder)
     DeleteProductFile(listPath);
 }
 
+// Whether a folder exists and is no link, which is named and never entered.
+int IsOwnFolder(const char *folder)
+{
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    if (IsLink(attributes)) {
+        ReportLink(folder);
+        return 0;
+    }
+    return 1;
+}
+
 // The files the product wrote in one of its working folders; folders in it
 // are not the product's and stay.
 void EmptyWorkingFolder(const char *folder)
@@ -140,14 +153,7 @@ void EmptyWorkingFolder(const char *folder)
     char path[MAX_PATH];
     WIN32_FIND_DATAA entry;
 
-    DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return;
-    if (IsLink(attributes)) {
-        ReportLink(folder);
-        return;
-    }
-    if (!ComposeEntry(pattern, folder, "*.*"))
+    if (!IsOwnFolder(folder) || !ComposeEntry(pattern, folder, "*.*"))
         return;
     HANDLE search = FindFirstFileA(pattern, &entry);
     if (search == INVALID_HANDLE_VALUE)
@@ -201,14 +207,7 @@ int HoldsForeignEntries(const char *installFolder, const char *folder)
 // product did not install are the reason, named.
 void RemoveFolder(const char *installFolder, const char *folder)
 {
-    DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return;
-    if (IsLink(attributes)) {
-        ReportLink(folder);
-        return;
-    }
-    if (!RemoveDirectoryA(folder) && HoldsForeignEntries(installFolder, folder))
+    if (IsOwnFolder(folder) && !RemoveDirectoryA(folder) && HoldsForeignEntries(installFolder, folder))
         ReportKept(KeptFolderFormat, folder);
 }
 

@@ -22,6 +22,8 @@ enum {
 
 char wininit[WininitSize];
 
+typedef BOOL(WINAPI *MoveFileFunction)(LPCSTR, LPCSTR, DWORD);
+
 int IsRenameHeader(const char *line, int length)
 {
     char header[RenameSectionLength + 1];
@@ -136,7 +138,14 @@ void ScheduleOwnDeletion()
     if (length == 0 || length >= MAX_PATH)
         return;
     if (!(GetVersion() & 0x80000000)) {
-        MoveFileExA(self, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        // Looked up at run time: Windows 95's KERNEL32 may lack it, and an
+        // import it lacks would keep the program from starting at all.
+        FARPROC found = GetProcAddress(GetModuleHandleA("KERNEL32"), "MoveFileExA");
+        MoveFileFunction moveFile;
+        if (found) {
+            CopyMemory(&moveFile, &found, sizeof moveFile);
+            moveFile(self, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        }
         return;
     }
     length = GetShortPathNameA(self, shortPath, MAX_PATH);
