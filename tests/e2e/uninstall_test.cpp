@@ -188,6 +188,24 @@ std::vector<Fault> Faults()
              Close(product);
              ExpectNoTrace();
          }},
+        {"windows_98",
+         // The copy's deletion at restart goes through WININIT.INI, which
+         // Wine's restart processes as Windows 98 did.
+         [] { nltest::WriteRegistryString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"); },
+         RemoveCommand, IDYES, {Asked, Removed},
+         [windows] {
+             nltest::DeleteRegistryValue(HKEY_CURRENT_USER, "Software\\Wine", "Version");
+             std::string wininit = nltest::ReadFileText(nltest::JoinPath(windows, "wininit.ini"));
+             size_t line = wininit.find("[rename]\r\nNUL=");
+             ASSERT_NE(line, std::string::npos) << wininit;
+             std::string copy = wininit.substr(line + 14, wininit.find('\r', line + 14) - line - 14);
+             EXPECT_TRUE(nltest::FileExists(copy)) << copy;
+             RestartWindows();
+             EXPECT_FALSE(nltest::FileExists(copy)) << copy;
+             for (const char *name : {"wininit.ini", "wininit.bak"})
+                 DeleteFileA(nltest::JoinPath(windows, name).c_str());
+             ExpectNoTrace();
+         }},
         {"folder_deleted_by_hand", [] { nltest::RemoveTree(InstallDir); }, BuiltUninstaller(), IDYES,
          {Asked, Removed + "\n\nThe folder \"C:\\NimbaLun\" no longer existed."}, ExpectNoTrace},
         {"no_win_ini_section", [] { nltest::DeleteProfileSection("Nimba Lune"); },
