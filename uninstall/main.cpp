@@ -34,6 +34,12 @@ void CloseProductAndWait()
 
 void RemoveProduct(const char *folder, int language)
 {
+    // Windows removes no folder that is a process's current directory, and
+    // a shortcut starts this program in the installation folder.
+    char windows[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        SetCurrentDirectoryA(windows);
     ClearRemovalReport();
     CloseProductAndWait();
     RemoveInstalledFiles(folder);
