@@ -91,6 +91,11 @@ TEST_P(UninstallRoundTrip, LeavesTheMachineAsItWas)
     for (const char *language : trip.installations)
         InstallIn(language);
     ASSERT_TRUE(nltest::FileExists(Installed("Uninstal.exe")));
+    // The snapshot sees the product: files, values and keys.
+    std::string installed = SnapshotDifferences(before, MachineSnapshot());
+    std::printf("The installation changed %zu snapshot lines\n",
+                (size_t)std::count(installed.begin(), installed.end(), '\n'));
+    EXPECT_NE(installed.find("file C:\\NimbaLun\\Uninstal.exe"), std::string::npos);
 
     int shot = 0;
     std::vector<MessageBoxInfo> boxes = RunRemoval(RemoveCommand, IDYES, [&](const MessageBoxInfo &) {
@@ -102,9 +107,10 @@ TEST_P(UninstallRoundTrip, LeavesTheMachineAsItWas)
     RestartWindows();
     nltest::SetProfile("Intl", "sLanguage", trip.installations[0]);
 
-    std::string differences = SnapshotDifferences(before, MachineSnapshot());
-    std::printf("Before installation / after removal (%s):\n%s", trip.name,
-                differences.empty() ? "  no difference\n" : differences.c_str());
+    std::set<std::string> after = MachineSnapshot();
+    std::string differences = SnapshotDifferences(before, after);
+    std::printf("Before installation (%zu lines) / after removal (%zu lines), %s:\n%s", before.size(), after.size(),
+                trip.name, differences.empty() ? "  no difference\n" : differences.c_str());
     EXPECT_EQ(differences, "");
 }
 
