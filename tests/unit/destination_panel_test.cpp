@@ -23,7 +23,6 @@ protected:
     void SetUp() override
     {
         SetupWindowTest::SetUp();
-        ResetMessageCatalogue();
         nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
         previousDirectory = nltest::GetProfile(Section, "Directory");

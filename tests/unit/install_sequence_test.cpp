@@ -7,6 +7,7 @@
 #include "setup/setup_state.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
 #include "unit/setup_window.h"
@@ -24,9 +25,7 @@ protected:
     {
         nldriver::ForgetProduct();
         SetupWindowTest::SetUp();
-        ResetLogPane();
-        ResetMessageCatalogue();
-        nltest::SetProfile("Intl", "sLanguage", "enu");
+                nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
         previousDirectory = nltest::CurrentDirectory();
         SetCurrentDirectoryA(nltest::JoinPath(nltest::BuildDir(), "medium").c_str());

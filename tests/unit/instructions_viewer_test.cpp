@@ -3,6 +3,7 @@
 #include "desktop/instructions_viewer.h"
 #include "setup/main_window.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/answerer.h"
 #include "driver/distribution.h"
 #include "support/test_support.h"
@@ -98,22 +99,17 @@ protected:
     {
         KillTimer(main, ViewerTimerId);
         SetupWindowTest::TearDown();
-        ResetSetupContext();
+        ResetProgramState();
     }
     // The state ShowInstructionsBesideSetup leaves after starting something.
     void AwaitViewer(UINT_PTR value)
     {
-        setupContext.viewerX = 5;
-        setupContext.viewerY = 6;
-        setupContext.viewerWidth = 321;
-        setupContext.viewerHeight = 123;
-        setupContext.viewerInstance = value;
-        setupContext.viewerTimerId = SetTimer(main, ViewerTimerId, 330, nullptr);
-        ASSERT_EQ(setupContext.viewerTimerId, (UINT_PTR)ViewerTimerId);
+        WatchForViewer(value, 5, 6, 321, 123);
+        ASSERT_EQ(GetViewerWatch().timerId, (UINT_PTR)ViewerTimerId);
     }
     bool StillWaiting(UINT_PTR value)
     {
-        return setupContext.viewerInstance == value && setupContext.viewerTimerId == ViewerTimerId;
+        return GetViewerWatch().instance == value && GetViewerWatch().timerId == ViewerTimerId;
     }
 
     HWND main = nullptr;
@@ -139,8 +135,8 @@ TEST_F(Viewer, TickMovesTheViewerOnceAndGivesTheForegroundBack)
     AwaitViewer(other.threadId());
     EXPECT_EQ(HandleSetupMessage(main, WM_TIMER, ViewerTimerId, 0), MessageHandled);
     EXPECT_TRUE(Placed(other.window(), 5, 6, 321, 123));
-    EXPECT_EQ(setupContext.viewerInstance, 0u);
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    EXPECT_EQ(GetViewerWatch().instance, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
     EXPECT_FALSE(KillTimer(main, ViewerTimerId));   // already stopped
     EXPECT_EQ(GetForegroundWindow(), main);
 
@@ -157,7 +153,7 @@ TEST_F(Viewer, OwnedWindowMovesItsOwner)
     OnViewerTimer();
     EXPECT_TRUE(Placed(other.window(), 5, 6, 321, 123));
     EXPECT_TRUE(Placed(other.dialog(), 420, 320, 150, 100));
-    EXPECT_EQ(setupContext.viewerInstance, 0u);
+    EXPECT_EQ(GetViewerWatch().instance, 0u);
 }
 
 TEST_F(Viewer, SetupWindowAndItsBoxesAreNeverMoved)
@@ -171,7 +167,7 @@ TEST_F(Viewer, SetupWindowAndItsBoxesAreNeverMoved)
     EXPECT_TRUE(StillWaiting(0x7A30000));
 
     HWND box = MakeWindow(30, 30, marked, 0x7A40000);
-    setupContext.viewerInstance = 0x7A40000;
+    AwaitViewer(0x7A40000);
     OnViewerTimer();
     EXPECT_TRUE(Placed(box, 30, 30, 150, 100));
     EXPECT_TRUE(Placed(marked, 0, 0, 150, 100));
@@ -189,7 +185,7 @@ TEST_F(Viewer, UnknownValueTakesTheForegroundWindow)
     AwaitViewer(33);
     OnViewerTimer();
     EXPECT_TRUE(Placed(front, 5, 6, 321, 123));
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
 
     // Nothing awaited: a tick does nothing.
     MoveWindow(front, 200, 200, 150, 100, TRUE);
@@ -248,8 +244,8 @@ TEST_F(Viewer, FolderTooLongForThePathsOpensNothing)
         ShowInstructionsBesideSetup();
         EXPECT_EQ(noBox.Finish().handle, nullptr);
     }
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
-    EXPECT_EQ(setupContext.viewerInstance, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
+    EXPECT_EQ(GetViewerWatch().instance, 0u);
     RECT after = RectOf(main);
     EXPECT_TRUE(EqualRect(&before, &after));
 

@@ -4,6 +4,7 @@
 #include "setup/main_window.h"
 #include "setup/setup_state.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,6 @@ protected:
 
     void SetUp() override
     {
-        ResetLogPane();
         SetupWindowTest::SetUp();
         InitSetupState();
     }

@@ -1,6 +1,7 @@
 // The bilingual message catalogue and the choice of language, in-process.
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/answerer.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
@@ -110,13 +111,11 @@ class Catalogue : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetSetupContext();
-        ResetMessageCatalogue();
+        ResetProgramState();
     }
     void TearDown() override
     {
-        ResetMessageCatalogue();
-        ResetSetupContext();
+        ResetProgramState();
     }
     // InitMessageCatalogue afresh with this regional setting (null: absent).
     int Proposal(const char *setting)
@@ -125,7 +124,7 @@ protected:
             language.Set(setting);
         else
             language.Remove();
-        ResetMessageCatalogue();
+        ResetProgramState();
         setupContext.language = -1;
         InitMessageCatalogue();
         return setupContext.language;

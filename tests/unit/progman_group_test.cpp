@@ -5,6 +5,7 @@
 #include "desktop/progman_group.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/readback.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
@@ -109,8 +110,7 @@ protected:
 
     void SetUp() override
     {
-        ResetSetupContext();
-        ResetMessageCatalogue();
+        ResetProgramState();
         InitMessageCatalogue();
         lstrcpyA(setupContext.installDir, "D:\\NimbaLun");
     }

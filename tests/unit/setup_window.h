@@ -4,6 +4,7 @@
 #define NIMBALUNE_UNIT_SETUP_WINDOW_H
 
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -36,7 +37,7 @@ protected:
 
     void SetUp() override
     {
-        ResetSetupContext();
+        ResetProgramState();
         setupContext.instance = GetModuleHandleA(nullptr);
         window = MakeTestWindow(className_, width_, height_, procedure_);
         ASSERT_NE(window, nullptr);

@@ -4,6 +4,7 @@
 #include "desktop/shell_links.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
@@ -45,8 +46,7 @@ protected:
         // Start from a machine without the entry; the backup puts back any
         // that was there.
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKey);
-        ResetSetupContext();
-        ResetMessageCatalogue();
+        ResetProgramState();
         InitMessageCatalogue();
         lstrcpynA(setupContext.installDir, installDir.c_str(), PathBufferSize);
     }
