@@ -74,7 +74,7 @@ TEST_F(InstructionsFallback, NoHtmlProgramExplainsThenOpensTheRtfFolder)
         // like any viewer.
         HWND explorer = WaitForClass(ExplorerClass, RtfFolderNames[chosen]);
         ASSERT_NE(explorer, nullptr);
-        EXPECT_TRUE(WaitUntil([&] { return HasRect(explorer, 0, 0, w, 2 * h / 3); }, 5000));
+        EXPECT_TRUE(WaitUntil([&] { return HasRect(explorer, 0, 0, w, 2 * h / 3); }));
         EXPECT_TRUE(HasRect(window, 0, 2 * h / 3, w, h / 3));
         ExpectNoFurtherQuestion();
         Close(process);
@@ -128,7 +128,7 @@ TEST_F(InstructionsFallback, ViewerWithAnOwnedWindowIsMovedByItsOwner)
     ASSERT_NE(owned, nullptr);
     HWND owner = Describe(owned).owner;
     ASSERT_NE(owner, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return HasRect(owner, 0, 0, w, 2 * h / 3); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return HasRect(owner, 0, 0, w, 2 * h / 3); }));
     EXPECT_TRUE(HasRect(owned, 300, 250, 200, 100));
     ExpectNoFurtherQuestion();
 }

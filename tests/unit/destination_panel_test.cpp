@@ -14,8 +14,6 @@
 
 namespace {
 
-const char Section[] = "Nimba Lune";
-
 class DestinationPanel : public nltest::SetupWindowTest {
 protected:
     DestinationPanel() : SetupWindowTest("DestinationPanelTest", 700, 300) {}
@@ -25,8 +23,8 @@ protected:
         SetupWindowTest::SetUp();
         nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
-        previousDirectory = nltest::GetProfile(Section, "Directory");
-        nltest::SetProfile(Section, "Directory", nullptr);
+        previousDirectory = nltest::GetProfile(ProductSection, DirectoryKey);
+        nltest::SetProfile(ProductSection, DirectoryKey, nullptr);
         setupContext.dialogBaseUnitX = 8;
         setupContext.dialogBaseUnitY = 16;
         SetForegroundWindow(window);
@@ -36,7 +34,7 @@ protected:
     {
         CloseDestinationPanel();
         SetupWindowTest::TearDown();
-        nltest::SetProfile(Section, "Directory", previousDirectory.empty() ? nullptr : previousDirectory.c_str());
+        nltest::SetProfile(ProductSection, DirectoryKey, previousDirectory.empty() ? nullptr : previousDirectory.c_str());
     }
 
     std::vector<std::string> Lines()
@@ -120,7 +118,7 @@ TEST_F(DestinationPanel, FirstRunListsFixedDisksWithTheirFreeSpace)
 
 TEST_F(DestinationPanel, APreviousInstallationIsNamedAsWrittenAndItsDrivePreselected)
 {
-    nltest::SetProfile(Section, "Directory", "d:\\NimbaLun");
+    nltest::SetProfile(ProductSection, DirectoryKey, "d:\\NimbaLun");
     CreateDestinationPanel('D', 0);
     EXPECT_EQ(TextOf(GetDlgItem(window, 101)),
               std::string(MessageText(AlreadyInstalledPrefix)) + "d:\\NimbaLun" + MessageText(AlreadyInstalledSuffix));

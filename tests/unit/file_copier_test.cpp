@@ -60,15 +60,11 @@ std::string FileSize(const std::string &path)
 std::vector<std::string> ListedFiles(const std::string &pattern)
 {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    size_t slash = pattern.find_last_of('\\');
+    nltest::ForEachEntry(pattern.substr(0, slash), [&](const WIN32_FIND_DATAA &entry) {
+        if (!nltest::IsDirectoryEntry(entry))
             names.push_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    }, pattern.substr(slash + 1));
     return names;
 }
 

@@ -207,7 +207,7 @@ protected:
     }
 
     HWND owner = nullptr;
-    nltest::SavedProfileValue written{"Nimba Lune", "Language"};
+    nltest::SavedProfileValue written{ProductSection, LanguageKey};
 };
 
 TEST_F(LanguageChoice, SecondInitialisationKeepsTheChosenLanguage)
@@ -216,7 +216,7 @@ TEST_F(LanguageChoice, SecondInitialisationKeepsTheChosenLanguage)
     EXPECT_EQ(box.owner, owner);
     EXPECT_EQ(box.caption, "Installation de Nimbalune");
     ASSERT_EQ(setupContext.language, LanguageEnglish);
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "1");
+    EXPECT_EQ(nltest::GetProfile(ProductSection, LanguageKey), "1");
     InitMessageCatalogue();
     EXPECT_EQ(setupContext.language, LanguageEnglish);
     EXPECT_STREQ(MessageText(InternalError3), "Internal error 0003");
