@@ -90,7 +90,7 @@ std::string InstallThrough(const std::string &setup)
     return box.text;
 }
 
-void CloseWindowsOfInstallation()
+void WaitForWindowsOfInstallation()
 {
     // The setup started Explorer and the product before its final box. The
     // product's window is still to come while its process runs: a product
@@ -104,6 +104,11 @@ void CloseWindowsOfInstallation()
                 return true;
         return nltest::ProcessIds("nimbalun.exe").empty();
     });
+}
+
+void CloseWindowsOfInstallation()
+{
+    WaitForWindowsOfInstallation();
     CloseProductWindows();
 }
 
