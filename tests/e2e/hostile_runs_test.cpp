@@ -16,7 +16,7 @@ namespace {
 
 using namespace nldriver;
 
-const char Success[] = "The installation ends successfully.\n";
+const std::string Success = nltest::English.doneNotice;
 
 std::string Incomplete(int files)
 {

@@ -176,7 +176,7 @@ TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
     EXPECT_EQ(ComboItems(list)[ComboSelection(list)][0], 'D');
 
     MessageBoxInfo done = StartAndWaitForEnd(main);
-    EXPECT_EQ(done.text, "The installation ends successfully.\n");
+    EXPECT_EQ(done.text, nltest::English.doneNotice);
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
 
@@ -232,7 +232,7 @@ TEST_F(Install, ADiskThatFillsUpIsReportedAsAnIncompleteInstallation)
     Screenshot("install-incomplete");
     EXPECT_EQ(warning.text.find("The installation is incomplete: "), 0u) << warning.text;
     EXPECT_TRUE(warning.hasIcon);
-    EXPECT_EQ(warning.caption, "Installation of Nimbalune");
+    EXPECT_EQ(warning.caption, nltest::English.caption);
 
     // Whatever was installed is complete; the count names what is missing.
     std::map<std::string, std::string> manifest = MediumManifest();
@@ -260,7 +260,7 @@ TEST_F(Install, FromTheCdRom)
     HWND main = StartToPanel("R:\\setup.exe");
     ASSERT_NE(main, nullptr);
     MessageBoxInfo done = StartAndWaitForEnd(main);
-    EXPECT_EQ(done.text, "The installation ends successfully.\n");
+    EXPECT_EQ(done.text, nltest::English.doneNotice);
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
     ExpectInstalledTree("C:\\NimbaLun");

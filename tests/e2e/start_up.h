@@ -17,7 +17,7 @@ namespace startup {
 
 using namespace nldriver;
 
-const char *const Captions[] = {"Installation de Nimbalune", "Installation of Nimbalune"};
+const char *const Captions[] = {nltest::French.caption, nltest::English.caption};
 
 const char *const NewerVersionTexts[] = {
     u8"ATTENTION\nUne version plus récente de Nimbalune est actuellement installée. En continuant cette "

@@ -68,24 +68,20 @@ TEST_F(SourceFolder, ProgramAtTheRootOfADriveEntersThatDrive)
 
 TEST_F(SourceFolder, NetworkPathIsInternalError3)
 {
-    char path[] = "\\\\server\\share";
-    nldriver::BoxAnswerer answerer(IDOK);
-    EXPECT_EQ(EnterSourceFolder(path), 0);
-    nldriver::MessageBoxInfo box = answerer.Finish();
-    ASSERT_NE(box.handle, nullptr);
-    EXPECT_EQ(box.caption, "Installation de Nimbalune");
-    EXPECT_EQ(box.text, "Erreur interne 0003");
-    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
-    EXPECT_TRUE(box.hasIcon);
-    EXPECT_EQ(nltest::CurrentDirectory(), before);
-
-    setupContext.language = LanguageEnglish;
-    char again[] = "\\\\server\\share";
-    nldriver::BoxAnswerer english(IDOK);
-    EXPECT_EQ(EnterSourceFolder(again), 0);
-    box = english.Finish();
-    EXPECT_EQ(box.caption, "Installation of Nimbalune");
-    EXPECT_EQ(box.text, "Internal error 0003");
+    for (int language : {LanguageFrench, LanguageEnglish}) {
+        SCOPED_TRACE(language);
+        setupContext.language = language;
+        char path[] = "\\\\server\\share";
+        nldriver::BoxAnswerer answerer(IDOK);
+        EXPECT_EQ(EnterSourceFolder(path), 0);
+        nldriver::MessageBoxInfo box = answerer.Finish();
+        ASSERT_NE(box.handle, nullptr);
+        EXPECT_EQ(box.caption, MessageText(SetupCaption));
+        EXPECT_EQ(box.text, MessageText(InternalError3));
+        EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+        EXPECT_TRUE(box.hasIcon);
+        EXPECT_EQ(nltest::CurrentDirectory(), before);
+    }
 }
 
 TEST_F(SourceFolder, UnknownProgramPathIsInternalError2)
