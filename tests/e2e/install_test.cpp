@@ -49,6 +49,17 @@ protected:
 
     MessageBoxInfo StartAndWaitForEnd(HWND main) { return nldriver::StartAndWaitForEnd(process, main); }
 
+    // Chooses a drive in the panel and installs: the box at the end.
+    MessageBoxInfo InstallOnDrive(char drive)
+    {
+        HWND main = StartToPanel();
+        if (!main || !ChooseDrive(GetDlgItem(main, DriveListId), drive)) {
+            ADD_FAILURE() << "no panel, or no drive " << drive << " in it";
+            return MessageBoxInfo();
+        }
+        return StartAndWaitForEnd(main);
+    }
+
     void ExpectInstalledTree(const std::string &installDir)
     {
         for (const char *subdirectory : Subdirectories)
@@ -194,10 +205,8 @@ TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
 
 TEST_F(Install, ChoosingAnotherDriveInThePanel)
 {
-    HWND main = StartToPanel();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(ChooseDrive(GetDlgItem(main, DriveListId), 'D'));
-    MessageBoxInfo done = StartAndWaitForEnd(main);
+    MessageBoxInfo done = InstallOnDrive('D');
+    ASSERT_NE(done.handle, nullptr);
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
     EXPECT_TRUE(nltest::FileExists("D:\\NimbaLun\\nimbalun.exe"));
@@ -225,10 +234,8 @@ TEST_F(Install, EscapeOrClosingInThePanelInstallsNothing)
 
 TEST_F(Install, ADiskThatFillsUpIsReportedAsAnIncompleteInstallation)
 {
-    HWND main = StartToPanel();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(ChooseDrive(GetDlgItem(main, DriveListId), 'H'));
-    MessageBoxInfo warning = StartAndWaitForEnd(main);
+    MessageBoxInfo warning = InstallOnDrive('H');
+    ASSERT_NE(warning.handle, nullptr);
     Screenshot("install-incomplete");
     EXPECT_EQ(warning.text.find("The installation is incomplete: "), 0u) << warning.text;
     EXPECT_TRUE(warning.hasIcon);
