@@ -94,12 +94,9 @@ protected:
 
     static std::string GridText()
     {
-        LogPaneState state = GetLogPaneState();
         std::string text;
-        for (int row = 0; row < LogRows; ++row) {
-            std::string line(state.grid + row * LogColumns, LogColumns);
-            text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
-        }
+        for (int row = 0; row < LogRows; ++row)
+            text += nltest::LogRowTrimmed(row) + "\n";
         return text;
     }
 
