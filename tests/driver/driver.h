@@ -40,6 +40,8 @@ struct WindowInfo {
 WindowInfo Describe(HWND window);
 // The visible top-level windows, of one process (0: of every process).
 std::vector<WindowInfo> TopWindows(DWORD processId = 0);
+// Whether a window lies at x, y with this size, on the screen.
+bool HasRect(HWND window, int x, int y, int width, int height);
 // Writes the top-level windows, with their rectangles, to standard output.
 void LogWindows(const char *label, DWORD processId = 0);
 

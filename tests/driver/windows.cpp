@@ -40,6 +40,12 @@ std::vector<WindowInfo> TopWindows(DWORD processId)
     return found;
 }
 
+bool HasRect(HWND window, int x, int y, int width, int height)
+{
+    RECT r = Describe(window).rect;
+    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
+}
+
 void LogWindows(const char *label, DWORD processId)
 {
     std::printf("windows (%s):\n", label);

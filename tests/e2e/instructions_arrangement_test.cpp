@@ -7,12 +7,6 @@ namespace {
 
 using namespace startup;
 
-bool HasRect(HWND window, int x, int y, int width, int height)
-{
-    RECT r = Describe(window).rect;
-    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
-}
-
 std::string RectText(HWND window)
 {
     RECT r = Describe(window).rect;

@@ -42,12 +42,6 @@ HWND WaitForClass(const std::string &className, const std::string &title = "")
     });
 }
 
-bool HasRect(HWND window, int x, int y, int width, int height)
-{
-    RECT r = Describe(window).rect;
-    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
-}
-
 class InstructionsFallback : public StartUp {};
 
 TEST_F(InstructionsFallback, NoHtmlProgramExplainsThenOpensTheRtfFolder)

@@ -44,12 +44,6 @@ RECT RectOf(HWND window)
     return rect;
 }
 
-bool Placed(HWND window, int x, int y, int width, int height)
-{
-    RECT r = RectOf(window);
-    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
-}
-
 // Windows created and served by a second thread, like another program's.
 class OtherThread {
 public:
@@ -134,7 +128,7 @@ TEST_F(Viewer, TickMovesTheViewerOnceAndGivesTheForegroundBack)
     OtherThread other(false);
     AwaitViewer(other.threadId());
     EXPECT_EQ(HandleSetupMessage(main, WM_TIMER, ViewerTimerId, 0), MessageHandled);
-    EXPECT_TRUE(Placed(other.window(), 5, 6, 321, 123));
+    EXPECT_TRUE(nldriver::HasRect(other.window(), 5, 6, 321, 123));
     EXPECT_EQ(GetViewerWatch().instance, 0u);
     EXPECT_EQ(GetViewerWatch().timerId, 0u);
     EXPECT_FALSE(KillTimer(main, ViewerTimerId));   // already stopped
@@ -143,7 +137,7 @@ TEST_F(Viewer, TickMovesTheViewerOnceAndGivesTheForegroundBack)
     // Later ticks move nothing.
     MoveWindow(other.window(), 400, 300, 150, 100, TRUE);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(other.window(), 400, 300, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(other.window(), 400, 300, 150, 100));
 }
 
 TEST_F(Viewer, OwnedWindowMovesItsOwner)
@@ -151,8 +145,8 @@ TEST_F(Viewer, OwnedWindowMovesItsOwner)
     OtherThread other(true);
     AwaitViewer(other.threadId());
     OnViewerTimer();
-    EXPECT_TRUE(Placed(other.window(), 5, 6, 321, 123));
-    EXPECT_TRUE(Placed(other.dialog(), 420, 320, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(other.window(), 5, 6, 321, 123));
+    EXPECT_TRUE(nldriver::HasRect(other.dialog(), 420, 320, 150, 100));
     EXPECT_EQ(GetViewerWatch().instance, 0u);
 }
 
@@ -163,14 +157,14 @@ TEST_F(Viewer, SetupWindowAndItsBoxesAreNeverMoved)
     setupContext.mainWindow = marked;
     AwaitViewer(0x7A30000);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(marked, 0, 0, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(marked, 0, 0, 150, 100));
     EXPECT_TRUE(StillWaiting(0x7A30000));
 
     HWND box = MakeWindow(30, 30, marked, 0x7A40000);
     AwaitViewer(0x7A40000);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(box, 30, 30, 150, 100));
-    EXPECT_TRUE(Placed(marked, 0, 0, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(box, 30, 30, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(marked, 0, 0, 150, 100));
     EXPECT_TRUE(StillWaiting(0x7A40000));
     DestroyWindow(box);
     KillTimer(main, ViewerTimerId);
@@ -184,14 +178,14 @@ TEST_F(Viewer, UnknownValueTakesTheForegroundWindow)
     ASSERT_EQ(GetForegroundWindow(), front);
     AwaitViewer(33);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(front, 5, 6, 321, 123));
+    EXPECT_TRUE(nldriver::HasRect(front, 5, 6, 321, 123));
     EXPECT_EQ(GetViewerWatch().timerId, 0u);
 
     // Nothing awaited: a tick does nothing.
     MoveWindow(front, 200, 200, 150, 100, TRUE);
     SetForegroundWindow(front);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(front, 200, 200, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(front, 200, 200, 150, 100));
     DestroyWindow(front);
 }
 
