@@ -8,8 +8,8 @@ build  makes a medium from a product folder as the maintainer has it,
        uncompressed: Readme.exe, Lisezmoi.exe and Files.ins with its folders
        (and, optionally, nimbalun.grp in Files.ins or beside it). It adds
        setup.exe, AUTORUN.INF (unless the product brings its own), the group
-       template when the product has none, and MARK_NAME, the mark by which
-       a later build knows OUT for a medium of its own; stores every file
+       template when the product has none, and NIMBALUN.MED, the mark by
+       which a later build knows OUT for a medium of its own; stores every file
        that is not read in place LZ-compressed (mscompress) under its own
        name when that makes it smaller; writes OUT.manifest (what an
        installation must produce, with the SHA-256 of each file's expanded
@@ -17,7 +17,7 @@ build  makes a medium from a product folder as the maintainer has it,
        setup installs for the uninstaller) and nimbalune.iso beside OUT, an
        ISO 9660 image with Joliet names (xorriso) that is read back and
        compared with the medium. Every file and folder carries the time
-       SOURCE_DATE_EPOCH (default DEFAULT_EPOCH), so the same product and
+       SOURCE_DATE_EPOCH (default 2000-01-01), so the same product and
        setup.exe give the same bytes; the image's SHA-256 is printed.
        Before any work it refuses an OUT that is, lies inside or contains
        PRODUCT, and an OUT that is neither empty nor a medium it made.
@@ -135,6 +135,9 @@ REQUIRED = (
 )
 
 JOLIET_NAME_LENGTH = 64
+# The first volume descriptor of an ISO 9660 image, at sector 16.
+ISO_IDENTIFIER_OFFSET = 16 * 2048 + 1
+ISO_IDENTIFIER = b"CD001"
 ISO_DEPTH = 8                   # directory levels, the root counted
 # The setup's file calls take names in the ANSI code page.
 CODE_PAGE = "cp1252"
@@ -802,12 +805,16 @@ def check_path(path):
         return check(path)
     if not os.path.isfile(path):
         return ["%s: no such folder or image" % path]
+    with open(path, "rb") as stream:
+        stream.seek(ISO_IDENTIFIER_OFFSET)
+        if stream.read(len(ISO_IDENTIFIER)) != ISO_IDENTIFIER:
+            return ["%s: neither a folder nor an ISO 9660 image" % path]
     folder = tempfile.mkdtemp(prefix="medium-check-")
     try:
         try:
             extract_image(path, folder)
-        except RuntimeError:
-            return ["%s: not an ISO 9660 image that xorriso can read" % path]
+        except RuntimeError as error:
+            return ["%s: an ISO 9660 image that cannot be read (%s)" % (path, error)]
         return check(folder)
     finally:
         remove_tree(folder)
