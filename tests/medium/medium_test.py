@@ -263,7 +263,7 @@ class Folders(unittest.TestCase):
         write("notes/letter.txt")(scratch)
         write("a-file")(scratch)
         before = snapshot(scratch)
-        out = os.path.join(scratch, "out")
+        fresh = os.path.join(scratch, "out")
         for out, given, named, rule in (
                 (product, product, product, "is the product folder itself"),
                 (os.path.join(product, "medium"), product, os.path.join(product, "medium"),
@@ -272,8 +272,8 @@ class Folders(unittest.TestCase):
                 (os.path.join(scratch, "notes"), product, os.path.join(scratch, "notes"),
                  "neither empty nor a medium made by this command"),
                 (os.path.join(scratch, "a-file"), product, os.path.join(scratch, "a-file"), "not a folder"),
-                (out, os.path.join(scratch, "a-file"), os.path.join(scratch, "a-file"), "not a folder"),
-                (out, os.path.join(scratch, "none"), os.path.join(scratch, "none"), "no such product folder")):
+                (fresh, os.path.join(scratch, "a-file"), os.path.join(scratch, "a-file"), "not a folder"),
+                (fresh, os.path.join(scratch, "none"), os.path.join(scratch, "none"), "no such product folder")):
             with self.subTest(out=out, product=given):
                 code, text = build(given, out)
                 self.assertEqual(code, 1, text)
