@@ -12,15 +12,14 @@
 #include <windows.h>
 #include <shlobj.h>
 
-const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
+const char UninstallEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
 const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char ProductFolderName[] = "\\Nimbalune";
-const char StartUpLinkName[] = "\\Nimbalune.lnk";
+const char StartUpShortcutName[] = "\\Nimbalune.lnk";
 
 namespace {
 
 const char ProductName[] = "Nimbalune";
-const char ExplorerCommand[] = "explorer.exe ";
 
 // The shell's link object and the two interfaces used on it, defined here
 // so that setup.exe needs no GUID library.
@@ -97,11 +96,11 @@ void RegisterUninstallEntry()
 {
     char uninstallString[UninstallStringSize];
 
-    if (!RegistryCreateKey(HKEY_LOCAL_MACHINE, UninstallKey))
+    if (!RegistryCreateKey(HKEY_LOCAL_MACHINE, UninstallEntryKey))
         return;
-    RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName", REG_SZ, ProductName, sizeof ProductName);
+    RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", REG_SZ, ProductName, sizeof ProductName);
     if (ComposePath(uninstallString, sizeof uninstallString, setupContext.installDir, "\\Uninstal.exe"))
-        RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", REG_SZ, uninstallString,
+        RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", REG_SZ, uninstallString,
                            lstrlenA(uninstallString) + 1);
 }
 
@@ -160,7 +159,7 @@ void ReplaceStartUpEntry()
         return;
     if (ComposePath(earlierEntry, sizeof earlierEntry, folder, "\\Nimba Lune.exe"))
         DeleteFileA(earlierEntry);
-    MakeShortcut(folder, StartUpLinkName, "\\Nimbalun.exe");
+    MakeShortcut(folder, StartUpShortcutName, "\\Nimbalun.exe");
     NotifyFolderChanged(folder);
 }
 

@@ -9,7 +9,8 @@
 
 namespace {
 
-const int MinFreeMegabytes = 35;
+#define NL_MIN_FREE_MEGABYTES(megabytes) const int MinFreeMegabytes = megabytes;
+#include "install/medium_layout.def"
 const int PanelTextSize = 512;
 const int LineSize = ShortValueSize;
 const DWORD BytesPerMegabyte = 1048576;
@@ -47,7 +48,7 @@ HWND CreatePanelControl(const ControlLayout &layout, const char *text)
 void BuildPanelText(char *text, int noPreviousInstall)
 {
     char previous[ShortValueSize];
-    GetProfileStringA(ProductSection, "Directory", "", previous, ShortValueSize);
+    GetProfileStringA(ProductSection, DirectoryKey, "", previous, ShortValueSize);
     if (previous[0] && !noPreviousInstall) {
         // At most 127 characters of directory: the whole always fits.
         ComposePath(text, PanelTextSize, MessageText(AlreadyInstalledPrefix), previous);

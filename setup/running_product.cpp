@@ -17,7 +17,7 @@ const char NoProductWindowSection[] = "";
 HWND RunningProductWindow()
 {
     char iniFile[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
+    if (!GetProfileStringA(ProductSection, IniFileKey, "", iniFile, PathBufferSize))
         return NULL;
     UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
     HWND product = (HWND)(UINT_PTR)window;

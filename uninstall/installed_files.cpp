@@ -4,7 +4,6 @@
 #include "uninstall/installed_files.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/uninstall_texts.h"
-#include "install/install_sequence.h"
 #include "setup/path_text.h"
 
 #include <windows.h>
@@ -12,6 +11,13 @@
 const char InstalledListName[] = "Uninstal.lst";
 
 namespace {
+
+// The setup's folder tree, parents before children.
+const char *const InstallSubdirectories[] = {
+#define NL_INSTALL_SUBDIRECTORY(suffix) suffix,
+#include "install/medium_layout.def"
+};
+const int InstallSubdirectoryCount = sizeof InstallSubdirectories / sizeof InstallSubdirectories[0];
 
 const char ProductIniName[] = "\\nimbalun.ini";
 // The folders the product itself writes into; the setup makes them empty.

@@ -89,7 +89,7 @@ void RemoveShortcuts()
     RemoveControlPanelLinks("Start Menu");
     RemoveControlPanelLinks("Desktop");
     if (ReadShellFolder("StartUp", folder, sizeof folder)) {
-        DeleteLink(folder, StartUpLinkName);
+        DeleteLink(folder, StartUpShortcutName);
         NotifyFolderChanged(folder);
     }
 }
@@ -126,14 +126,14 @@ void RemoveProgmanGroup()
 
 void RemoveUninstallEntry()
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallEntryKey);
 }
 
 void RemoveDanglingUninstallEntry()
 {
     char program[PathBufferSize];
     DWORD size = sizeof program - 1;
-    if (RegistryReadValue(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", program, &size)) {
+    if (RegistryReadValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", program, &size)) {
         program[size] = '\0';
         if (GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES)
             return;
@@ -149,7 +149,7 @@ void RemoveProductSection()
 int RecordedInstallFolder(char *folder, int capacity)
 {
     char directory[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, "Directory", "", directory, sizeof directory))
+    if (!GetProfileStringA(ProductSection, DirectoryKey, "", directory, sizeof directory))
         return 0;
     return CanonicalFolder(directory, folder, capacity);
 }

@@ -32,7 +32,7 @@ const int LanguageValueSize = 4;
 int UninstallLanguage()
 {
     char value[LanguageValueSize];
-    GetProfileStringA(ProductSection, "Language", "", value, LanguageValueSize);
+    GetProfileStringA(ProductSection, LanguageKey, "", value, LanguageValueSize);
     if (lstrcmpA(value, "0") == 0)
         return LanguageFrench;
     if (lstrcmpA(value, "1") == 0)

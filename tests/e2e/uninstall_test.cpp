@@ -6,6 +6,7 @@
 #include "driver/installation.h"
 #include "driver/product_state.h"
 #include "driver/readback.h"
+#include "support/product_names.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
@@ -71,7 +72,7 @@ bool AnyProductTrace()
         || nltest::FileExists(nltest::JoinPath(ShellFolder("Desktop"), "Control panel of Nimbalune.lnk"))
         || nltest::FileExists(nltest::JoinPath(WindowsDirectory(), "nimbalun.grp"))
         || !ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini")).empty()
-        || RegistryKeyExists(UninstallKey);
+        || RegistryKeyExists(nltest::UninstallKey);
 }
 
 struct RoundTrip {
@@ -184,7 +185,7 @@ std::vector<Fault> Faults()
          [] {
              EXPECT_EQ(TreeDifferences(InstallDir), "");
              EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), InstallDir);
-             EXPECT_TRUE(RegistryKeyExists(UninstallKey));
+             EXPECT_TRUE(RegistryKeyExists(nltest::UninstallKey));
          }},
         {"product_running",
          [] {
@@ -224,7 +225,7 @@ std::vector<Fault> Faults()
         {"second_run",
          [] {
              RunRemoval(ShortcutCommand);
-             nltest::WriteRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", Installed("Uninstal.exe"));
+             nltest::WriteRegistryString(HKEY_LOCAL_MACHINE, nltest::UninstallKey, "UninstallString", Installed("Uninstal.exe"));
          },
          BuiltUninstaller(), IDYES, {"Nimbalune is not installed on this computer."}, ExpectNoTrace},
         {"read_only_files",
