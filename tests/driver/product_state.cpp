@@ -1,6 +1,7 @@
 #include "driver/product_state.h"
 #include "driver/driver.h"
 #include "driver/readback.h"
+#include "support/shell_support.h"
 #include "support/test_support.h"
 #include "support/product_names.h"
 
@@ -92,7 +93,7 @@ std::set<std::string> MachineSnapshot()
     AddProfile(lines, nltest::JoinPath(windows, "win.ini"));
     AddProfile(lines, nltest::JoinPath(windows, "progman.ini"));
     AddRegistryKey(lines, HKEY_LOCAL_MACHINE, nltest::UninstallKey);
-    AddRegistryKey(lines, HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    AddRegistryKey(lines, HKEY_CURRENT_USER, nltest::ShellFoldersKey);
     return lines;
 }
 

@@ -48,10 +48,9 @@ int AnswerToReinstall(const MessageBoxInfo &box)
 
 void InstallIn(const char *regionalLanguage)
 {
-    const bool french = std::string(regionalLanguage) == "fra";
+    const nltest::LanguageNames &names = std::string(regionalLanguage) == "fra" ? nltest::French : nltest::English;
     nltest::SetProfile("Intl", "sLanguage", regionalLanguage);
-    ASSERT_EQ(InstallThrough(MediumSetup(), AnswerToReinstall),
-              nltest::Cp1252(french ? "L'installation est terminée avec succès.\n" : "The installation ends successfully.\n"));
+    ASSERT_EQ(InstallThrough(MediumSetup(), AnswerToReinstall), nltest::Cp1252(names.doneNotice));
 }
 
 bool RegistryKeyExists(const char *key)
@@ -66,10 +65,10 @@ bool RegistryKeyExists(const char *key)
 // What the prefix holds of the product, all of which a removal takes away.
 bool AnyProductTrace()
 {
-    return nltest::DirectoryExists(InstallDir) || !ProfileSection("Nimba Lune").empty()
-        || nltest::DirectoryExists(nltest::JoinPath(ShellFolder("Programs"), "Nimbalune"))
-        || nltest::FileExists(nltest::JoinPath(ShellFolder("StartUp"), "Nimbalune.lnk"))
-        || nltest::FileExists(nltest::JoinPath(ShellFolder("Desktop"), "Control panel of Nimbalune.lnk"))
+    return nltest::DirectoryExists(InstallDir) || !ProfileSection(nltest::ProductSection).empty()
+        || nltest::DirectoryExists(nltest::JoinPath(ShellFolder("Programs"), nltest::ProgramsFolderName))
+        || nltest::FileExists(nltest::JoinPath(ShellFolder("StartUp"), nltest::StartUpLinkName))
+        || nltest::FileExists(nltest::JoinPath(ShellFolder("Desktop"), nltest::English.controlPanelLink))
         || nltest::FileExists(nltest::JoinPath(WindowsDirectory(), "nimbalun.grp"))
         || !ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini")).empty()
         || RegistryKeyExists(nltest::UninstallKey);
@@ -173,7 +172,7 @@ void PlaceListedFiles(const std::string &folder, const std::string &list)
     ASSERT_TRUE(CopyFileA(Installed("Configur.exe").c_str(), nltest::JoinPath(folder, "Configur.exe").c_str(), FALSE));
     ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(folder, "sources\\sujets.txt"), "listed"));
     ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(folder, "Uninstal.lst"), list));
-    nltest::SetProfile("Nimba Lune", "Directory", folder.c_str());
+    nltest::SetProfile(nltest::ProductSection, nltest::DirectoryKey, folder.c_str());
 }
 
 std::vector<Fault> Faults()
@@ -184,7 +183,7 @@ std::vector<Fault> Faults()
         {"answer_no", [] {}, ShortcutCommand, IDNO, {Asked},
          [] {
              EXPECT_EQ(TreeDifferences(InstallDir), "");
-             EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), InstallDir);
+             EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), InstallDir);
              EXPECT_TRUE(RegistryKeyExists(nltest::UninstallKey));
          }},
         {"product_running",
@@ -220,7 +219,7 @@ std::vector<Fault> Faults()
          }},
         {"folder_deleted_by_hand", [] { nltest::RemoveTree(InstallDir); }, BuiltUninstaller(), IDYES,
          {Asked, Removed + "\n\nThe folder \"C:\\NimbaLun\" no longer existed."}, ExpectNoTrace},
-        {"no_win_ini_section", [] { nltest::DeleteProfileSection("Nimba Lune"); }, ShortcutCommand, IDYES,
+        {"no_win_ini_section", [] { nltest::DeleteProfileSection(nltest::ProductSection); }, ShortcutCommand, IDYES,
          {Asked, Removed}, ExpectNoTrace},
         {"second_run",
          [] {
@@ -247,7 +246,7 @@ std::vector<Fault> Faults()
              CloseHandle(heldFile);
              EXPECT_EQ(ListFiles(InstallDir), std::vector<std::string>{"sources\\sujets.txt"});
              EXPECT_EQ(ListDirectories(InstallDir), std::vector<std::string>{"sources"});
-             EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "");
+             EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), "");
          }},
         {"foreign_file",
          [] { nltest::WriteFileBytes(Installed("Instruct.htm\\mine.htm"), "the user's"); }, ShortcutCommand, IDYES,
