@@ -6,6 +6,7 @@
 #include "uninstall/removal_report.h"
 #include "uninstall/self_removal.h"
 #include "uninstall/uninstall_texts.h"
+#include "setup/path_text.h"
 #include "setup/running_product.h"
 #include "setup/setup_context.h"
 
@@ -52,17 +53,13 @@ void RemoveProduct(const char *folder, int language)
                 MB_OK | MB_SETFOREGROUND | (KeptCount() ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
-// The folder this program runs from.
+// The folder this program runs from, with its backslash so that a drive's
+// root stays one.
 int OwnFolder(char *folder, int capacity)
 {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return 0;
-    while (length > 0 && path[length - 1] != '\\')
-        length--;
-    path[length] = '\0';
-    return CanonicalFolder(path, folder, capacity);
+    char own[MAX_PATH];
+    return GetProgramFolder(NULL, own, MAX_PATH) && AppendPath(own, MAX_PATH, "\\")
+        && CanonicalFolder(own, folder, capacity);
 }
 
 } // namespace
@@ -95,7 +92,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         MessageBoxA(NULL, UninstallText(NotInstalled, language), caption, MB_OK | MB_ICONINFORMATION);
         return 0;
     }
-    if (MessageBoxA(NULL, UninstallText(ConfirmRemoval, language), caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (MessageBoxA(NULL, UninstallText(ConfirmRemoval, language), caption,
+                    MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) != IDYES)
         return 0;
 
     DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
