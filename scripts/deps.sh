@@ -21,11 +21,18 @@ for p in $PACKAGES; do
         missing="$missing $p"
     fi
 done
-[ -z "$missing" ] && exit 0
+# A package can be recorded as installed while its programs are gone from
+# disk: the cross tools are checked by their files too, and reinstalled.
+reinstall=""
+for tool in i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix i686-w64-mingw32-ar:binutils-mingw-w64-i686 \
+    x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix x86_64-w64-mingw32-ar:binutils-mingw-w64-x86-64; do
+    command -v "${tool%%:*}" >/dev/null 2>&1 || reinstall="$reinstall ${tool#*:}"
+done
+[ -z "$missing$reinstall" ] && exit 0
 
-echo "deps: installing$missing" >&2
+echo "deps: installing$missing$reinstall" >&2
 if [ "$(id -u)" != 0 ]; then
-    echo "deps: run as root (apt-get) to install:$missing" >&2
+    echo "deps: run as root (apt-get) to install:$missing$reinstall" >&2
     exit 1
 fi
 if nl_can_run_i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -33,4 +40,5 @@ if nl_can_run_i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends $missing >/dev/null
+[ -z "$missing" ] || apt-get install -y -qq --no-install-recommends $missing >/dev/null
+[ -z "$reinstall" ] || apt-get install -y -qq --no-install-recommends --reinstall $reinstall >/dev/null
