@@ -9,10 +9,10 @@
 #include "setup/program_state.h"
 #include "driver/driver.h"
 #include "support/test_support.h"
+#include "unit/progress_watch.h"
 #include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,62 +68,6 @@ std::vector<std::string> ListedFiles(const std::string &pattern)
     return names;
 }
 
-bool IsProgressWindow(HWND window)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return lstrcmpA(name, ProgressClassName) == 0;
-}
-
-// What a person sees of the progress window: each paint, with the
-// percentage and text of the report behind it, and the window's life.
-struct Observation {
-    std::vector<std::string> events;    // "open", "paint P|TEXT", "close"
-    HWND window = nullptr;
-    RECT rect = {};
-    std::string title;
-    HWND owner = nullptr;
-    DWORD classStyle = 0;
-    bool closeCommand = true;
-    std::vector<bool> mainMaximised;    // at the last paint of each report
-    std::function<void(int percent)> onPaint;
-};
-
-Observation *watched;
-
-LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT *message = (const CWPRETSTRUCT *)lParam;
-    if (code == HC_ACTION && watched && IsProgressWindow(message->hwnd)) {
-        Observation &seen = *watched;
-        if (message->message == WM_CREATE) {
-            seen.events.push_back("open");
-        } else if (message->message == WM_DESTROY) {
-            seen.events.push_back("close");
-        } else if (message->message == WM_PAINT) {
-            ProgressState state = GetProgressState();
-            std::string event = "paint " + std::to_string(state.percent) + "|" + (state.text ? state.text : "");
-            // UpdateWindow at creation paints what the first report paints again.
-            if (seen.events.empty() || seen.events.back() != event)
-                seen.events.push_back(event);
-            else
-                seen.mainMaximised.pop_back();
-            seen.mainMaximised.push_back(IsZoomed(setupContext.mainWindow) != 0);
-            seen.window = message->hwnd;
-            GetWindowRect(message->hwnd, &seen.rect);
-            char title[256] = {};
-            GetWindowTextA(message->hwnd, title, sizeof title);
-            seen.title = title;
-            seen.owner = GetWindow(message->hwnd, GW_OWNER);
-            seen.classStyle = (DWORD)GetClassLongPtrA(message->hwnd, GCL_STYLE);
-            seen.closeCommand = GetMenuState(GetSystemMenu(message->hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) != (UINT)-1;
-            if (seen.onPaint)
-                seen.onPaint(state.percent);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 class CopierTest : public nltest::SetupWindowTest {
 protected:
     CopierTest() : SetupWindowTest("CopierTestMain", 300, 200) {}
@@ -132,30 +76,19 @@ protected:
     {
         SetupWindowTest::SetUp();
         GetCurrentDirectoryA(MAX_PATH, savedDirectory);
-        hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchProgress, nullptr, GetCurrentThreadId());
-        ASSERT_NE(hook, nullptr);
-        watched = &seen;
+        ASSERT_TRUE(progress.Hooked());
     }
 
     void TearDown() override
     {
-        watched = nullptr;
-        UnhookWindowsHookEx(hook);
         SetCurrentDirectoryA(savedDirectory);
         SetupWindowTest::TearDown();
     }
 
-    std::vector<std::string> Paints() const
-    {
-        std::vector<std::string> paints;
-        for (const std::string &event : seen.events)
-            if (event.compare(0, 6, "paint ") == 0)
-                paints.push_back(event.substr(6));
-        return paints;
-    }
+    std::vector<std::string> Paints() const { return progress.Paints(); }
 
-    HHOOK hook = nullptr;
-    Observation seen;
+    nltest::ProgressWatch progress;
+    nltest::ProgressObservation &seen = progress.seen;
     char savedDirectory[MAX_PATH] = {};
 };
 
@@ -243,7 +176,7 @@ TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
 
     // A heading of exactly 43 characters shows whole; the main window's title
     // gives the progress window at most 63 characters.
-    seen = Observation();
+    seen = nltest::ProgressObservation();
     SetWindowTextA(window, std::string(70, 'T').c_str());
     EXPECT_EQ(FailedCopies((source / "*.dat").c_str(), destination.path().c_str(), 1, shown.c_str()), 0);
     ASSERT_FALSE(Paints().empty());
@@ -265,13 +198,13 @@ TEST_F(CopierTest, NothingToSizeCopiesNothingWithProgressAndEmptyFilesWithout)
     EXPECT_EQ(seen.events, opensAndCloses);
     EXPECT_FALSE(nltest::DirectoryExists(destination / "only.dir"));
 
-    seen = Observation();
+    seen = nltest::ProgressObservation();
     EXPECT_EQ(FailedCopies((source / "*.nul").c_str(), destination.path().c_str(), 1, nullptr), 0);
     std::vector<std::string> headingless = {"open", "paint 0|", "paint 100|", "close"};
     EXPECT_EQ(seen.events, headingless);
     EXPECT_FALSE(FileExists(destination / "first.nul"));
 
-    seen = Observation();
+    seen = nltest::ProgressObservation();
     EXPECT_EQ(FailedCopies((source / "*.nul").c_str(), destination.path().c_str(), 0, nullptr), 0);
     EXPECT_TRUE(seen.events.empty());
     EXPECT_TRUE(FileExists(destination / "first.nul"));

@@ -9,9 +9,9 @@
 #include "setup/setup_context.h"
 #include "setup/program_state.h"
 #include "install/file_copier.h"
-#include "install/progress_window.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
+#include "unit/progress_watch.h"
 #include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
@@ -46,26 +46,6 @@ const CopyRow CopyRows[] = {
     {"original.jpg", CopyPicturesHeading},
 };
 
-// The text of the first paint of every progress window: its heading alone.
-std::vector<std::string> openingTexts;
-HWND openingWindow;
-
-LRESULT CALLBACK WatchOpenings(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT *message = (const CWPRETSTRUCT *)lParam;
-    char name[64] = {};
-    if (code == HC_ACTION && GetClassNameA(message->hwnd, name, sizeof name) && lstrcmpA(name, ProgressClassName) == 0) {
-        if (message->message == WM_CREATE) {
-            openingWindow = message->hwnd;
-        } else if (message->message == WM_PAINT && message->hwnd == openingWindow) {
-            const char *text = GetProgressState().text;
-            openingTexts.push_back(text ? text : "");
-            openingWindow = nullptr;
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 class InstallSequence : public nltest::SetupWindowTest {
 protected:
     InstallSequence() : SetupWindowTest("InstallSequenceTest", 900, 700) {}
@@ -74,7 +54,7 @@ protected:
     {
         nldriver::ForgetProduct();
         SetupWindowTest::SetUp();
-                nltest::SetProfile("Intl", "sLanguage", "enu");
+        nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
         previousDirectory = nltest::CurrentDirectory();
         SetCurrentDirectoryA(nltest::JoinPath(nltest::BuildDir(), "medium").c_str());
@@ -106,11 +86,10 @@ protected:
 TEST_F(InstallSequence, LogsTheDirectoryFinishesAndEndsTheLoop)
 {
     setupContext.selectedDrive = 'C';
-    openingTexts.clear();
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchOpenings, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
+    nltest::ProgressWatch progress;
+    ASSERT_TRUE(progress.Hooked());
     RunInstallSequence();
-    UnhookWindowsHookEx(hook);
+    std::vector<std::string> openingTexts = progress.OpeningTexts();
     std::string grid = GridText();
     EXPECT_EQ(grid.substr(0, grid.find('\n')), "Installation directory:\"C:\\NimbaLun\".");
     ASSERT_EQ(openingTexts.size(), std::size(CopyRows));
