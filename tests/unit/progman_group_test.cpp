@@ -43,9 +43,7 @@ std::string TextAt(const std::string &bytes, size_t offset)
 
 std::string GroupTemplate()
 {
-    std::string bytes;
-    ReadFileBytes(JoinPath(BuildDir(), "nimbalun.grp"), bytes);
-    return bytes;
+    return ReadFileText(JoinPath(BuildDir(), "nimbalun.grp"));
 }
 
 TEST(GroupTemplate, IsAWindows31GroupFileWithThePathsAtThePatchedOffsets)
@@ -119,12 +117,7 @@ protected:
 
     void WriteTemplate(const std::string &bytes) { WriteFileBytes(work / "Files.ins\\nimbalun.grp", bytes); }
 
-    std::string InstalledGroup()
-    {
-        std::string bytes;
-        ReadFileBytes(groupPath, bytes);
-        return bytes;
-    }
+    std::string InstalledGroup() { return ReadFileText(groupPath); }
 
     std::string Setting(const std::string &key)
     {
