@@ -32,13 +32,7 @@ TEST_F(ColourDepth, PaletteScreenIsAskedAboutAndYesStops)
         SCOPED_TRACE(chosen == French ? "French" : "English");
         StartAndChoose(chosen == French ? "fra" : "enu", IDYES);
         MessageBoxInfo box = WaitForMessageBox(process.id);
-        ASSERT_NE(box.handle, nullptr);
-        EXPECT_EQ(box.caption, Captions[chosen]);
-        EXPECT_EQ(box.text, nltest::Cp1252(PaletteTexts[chosen]));
-        EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
-        EXPECT_EQ(box.defaultButton, IDYES);
-        EXPECT_TRUE(box.hasIcon);
-        EXPECT_EQ(box.owner, window);
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[chosen], PaletteTexts[chosen], IDYES));
         if (chosen == English)
             Screenshot("palette-question");
         // Yes ends the process at once, before the newer-version question.

@@ -53,12 +53,7 @@ TEST_F(InstructionsFallback, NoHtmlProgramExplainsThenOpensTheRtfFolder)
         SCOPED_TRACE(RtfFolderNames[chosen]);
         StartAndChoose(chosen == French ? "fra" : "enu", IDYES);
         MessageBoxInfo box = WaitForMessageBox(process.id);
-        ASSERT_NE(box.handle, nullptr);
-        EXPECT_EQ(box.caption, "Nimbalune-Instructions");
-        EXPECT_EQ(box.text, nltest::Cp1252(FallbackTexts[chosen]));
-        EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
-        EXPECT_TRUE(box.hasIcon);
-        EXPECT_EQ(box.owner, window);
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, "Nimbalune-Instructions", FallbackTexts[chosen], IDOK, {IDOK}));
         EXPECT_FALSE(AnyWindowOfClass(ExplorerClass)) << "Explorer opened before the message was read";
         if (chosen == French)
             Screenshot("instructions-fallback-message");

@@ -32,21 +32,9 @@ TEST_F(LanguageQuestion, ProposalFromTheRegionalSettingConfirmedOrSwitched)
     for (const LanguageCase &c : cases) {
         SCOPED_TRACE(std::string("sLanguage ") + (c.setting ? c.setting : "(absent)") +
                      (c.answer == IDYES ? ", Yes" : ", No"));
-        if (c.setting)
-            language.Set(c.setting);
-        else
-            language.Remove();
-        process = medium.Launch();
-        window = SetupWindow(process);
-        ASSERT_NE(window, nullptr);
-        MessageBoxInfo question = WaitForMessageBox(process.id);
-        ASSERT_NE(question.handle, nullptr);
-        EXPECT_EQ(question.caption, Captions[c.proposed]);
-        EXPECT_EQ(question.text, nltest::Cp1252(Questions[c.proposed]));
-        EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
-        EXPECT_EQ(question.defaultButton, IDYES);
-        EXPECT_TRUE(question.hasIcon);
-        EXPECT_EQ(question.owner, window);
+        MessageBoxInfo question;
+        ASSERT_NO_FATAL_FAILURE(Start(c.setting, question));
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(question, Captions[c.proposed], Questions[c.proposed], IDYES));
         if (&c == &cases[0])
             Screenshot("language-question");
         Answer(question, c.answer);
@@ -70,11 +58,8 @@ TEST_F(LanguageQuestion, RunningCopyIsSentWmDestroyFirst)
     ASSERT_TRUE(WaitUntil([&] { return GetPrivateProfileIntA("", "Current hwnd", 65535, ini.c_str()) != 65535; }));
     WriteProfileStringA(nltest::ProductSection, nltest::IniFileKey, ini.c_str());
 
-    language.Set("enu");
-    process = medium.Launch();
-    ASSERT_NE(process.handle, nullptr);
-    MessageBoxInfo question = WaitForMessageBox(process.id);
-    ASSERT_NE(question.handle, nullptr);
+    MessageBoxInfo question;
+    ASSERT_NO_FATAL_FAILURE(Start("enu", question));
     // The product's window procedure ran before the question was asked.
     EXPECT_EQ(nltest::ReadFileText(marker), "WM_DESTROY\n");
     EXPECT_EQ(WaitForExit(product), 0);

@@ -19,12 +19,7 @@ TEST_F(StartChecks, OldWindowsIsAskedAboutWithNoAsDefault)
         SetupWindowsVersion version("win31");
         StartAndChoose("enu", IDYES);
         MessageBoxInfo box = WaitForMessageBox(process.id);
-        ASSERT_NE(box.handle, nullptr);
-        EXPECT_EQ(box.caption, Captions[English]);
-        EXPECT_EQ(box.text, OldWindowsText);
-        EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
-        EXPECT_EQ(box.defaultButton, IDNO);
-        EXPECT_TRUE(box.hasIcon);
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[English], OldWindowsText, IDNO));
         Answer(box, IDNO);
         EXPECT_EQ(WaitForExit(process), 1);
         Close(process);

@@ -54,18 +54,43 @@ protected:
     }
     void SetProgram(const std::string &path) { WriteProfileStringA(nltest::ProductSection, nltest::ProgramKey, path.c_str()); }
 
+    // Starts the setup with this regional setting (null: absent) and waits
+    // for its window and the language question.
+    void Start(const char *setting, MessageBoxInfo &question, const std::string &directory = "")
+    {
+        if (setting)
+            language.Set(setting);
+        else
+            language.Remove();
+        process = medium.Launch(directory);
+        ASSERT_NE(process.handle, nullptr) << "cannot start " << medium.SetupPath();
+        window = SetupWindow(process);
+        ASSERT_NE(window, nullptr);
+        question = WaitForMessageBox(process.id);
+        ASSERT_NE(question.handle, nullptr) << "no language question";
+    }
+
     // Starts the setup and answers the language question, proposing
     // English ("enu") or French ("fra").
     void StartAndChoose(const char *setting, int answer, const std::string &directory = "")
     {
-        language.Set(setting);
-        process = medium.Launch(directory);
-        ASSERT_NE(process.handle, nullptr);
-        window = SetupWindow(process);
-        ASSERT_NE(window, nullptr);
-        MessageBoxInfo question = WaitForMessageBox(process.id);
-        ASSERT_NE(question.handle, nullptr) << "no language question";
+        MessageBoxInfo question;
+        ASSERT_NO_FATAL_FAILURE(Start(setting, question, directory));
         Answer(question, answer);
+    }
+
+    // All a person sees of a message box: caption, text (UTF-8 here),
+    // buttons, default button, icon, and the setup window as its owner.
+    void ExpectBox(const MessageBoxInfo &box, const std::string &caption, const char *text, int defaultButton,
+                   const std::vector<int> &buttons = {IDYES, IDNO})
+    {
+        ASSERT_NE(box.handle, nullptr) << "no box: " << text;
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.text, nltest::Cp1252(text));
+        EXPECT_EQ(box.buttons, buttons);
+        EXPECT_EQ(box.defaultButton, defaultButton);
+        EXPECT_TRUE(box.hasIcon);
+        EXPECT_EQ(box.owner, window);
     }
 
     // The next message box, which must be the newer-version question in
@@ -73,12 +98,7 @@ protected:
     void ExpectNewerVersionQuestion(int inLanguage)
     {
         MessageBoxInfo box = WaitForMessageBox(process.id);
-        ASSERT_NE(box.handle, nullptr) << "no newer-version question";
-        EXPECT_EQ(box.caption, Captions[inLanguage]);
-        EXPECT_EQ(box.text, nltest::Cp1252(NewerVersionTexts[inLanguage]));
-        EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
-        EXPECT_EQ(box.defaultButton, IDNO);
-        EXPECT_EQ(box.owner, window);
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[inLanguage], NewerVersionTexts[inLanguage], IDNO));
         Answer(box, IDNO);
         EXPECT_EQ(WaitForExit(process), 1);
     }
