@@ -1,42 +1,20 @@
 // setup.exe started as a program: its window, and the ways it ends.
-#include "driver/distribution.h"
-#include "driver/driver.h"
-#include "support/test_support.h"
-#include "support/product_names.h"
-
-#include <gtest/gtest.h>
+#include "start_up.h"
 
 namespace {
 
-using namespace nldriver;
+using namespace startup;
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public StartUp {
 protected:
     void SetUp() override
     {
-        language.Set("enu");
-        viewer.UseTestViewer();
-        process = medium.Launch();
-        ASSERT_TRUE(process.handle) << "cannot start " << medium.SetupPath();
-        window = WaitForWindowTitled(process.id, "SETUP Nimbalune 1.1");
-        ASSERT_NE(window, nullptr);
+        StartUp::SetUp();
         // The language question comes first, before anything moves.
-        question = WaitForMessageBox(process.id);
-        ASSERT_NE(question.handle, nullptr);
-    }
-    void TearDown() override
-    {
-        Close(process);
-        CloseWindowsOfClass(ViewerClass);
+        ASSERT_NO_FATAL_FAILURE(Start("enu", question));
     }
     void AnswerTheLanguageQuestion() { Answer(question, IDYES); }
 
-    nltest::SavedLanguageSetting language;
-    nltest::SavedProfileValue chosen{nltest::ProductSection, nltest::LanguageKey};
-    HtmlAssociation viewer;
-    Distribution medium;
-    Process process;
-    HWND window = nullptr;
     MessageBoxInfo question;
 };
 
