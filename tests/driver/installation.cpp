@@ -15,6 +15,11 @@ std::string MediumDir()
     return nltest::JoinPath(nltest::BuildDir(), "medium");
 }
 
+std::string MediumSetup()
+{
+    return nltest::JoinPath(MediumDir(), "setup.exe");
+}
+
 std::map<std::string, std::string> MediumManifest()
 {
     std::map<std::string, std::string> files;

@@ -13,6 +13,8 @@
 namespace nldriver {
 
 std::string MediumDir();
+// The medium's setup.exe.
+std::string MediumSetup();
 // The manifest written with the medium: installed path -> SHA-256.
 std::map<std::string, std::string> MediumManifest();
 // Copies a directory tree; false when anything could not be copied.

@@ -67,4 +67,27 @@ std::string WindowsDirectory()
     return path;
 }
 
+const size_t GroupDriveLetterOffsets[9] = {140, 165, 2416, 2441, 4719, 4744, 6973, 6992, 7011};
+
+unsigned GroupWordSum(const std::string &bytes)
+{
+    unsigned sum = 0;
+    for (size_t offset = 0; offset + 1 < bytes.size(); offset += 2)
+        sum += (unsigned char)bytes[offset] | (unsigned char)bytes[offset + 1] << 8;
+    return sum & 0xFFFF;
+}
+
+std::string GroupPatchFaults(const std::string &group, char drive)
+{
+    if (group.size() <= GroupDriveLetterOffsets[8])
+        return "only " + std::to_string(group.size()) + " bytes";
+    std::string faults;
+    for (size_t offset : GroupDriveLetterOffsets)
+        if (group[offset] != drive)
+            faults += "offset " + std::to_string(offset) + " holds '" + group[offset] + "'; ";
+    if (GroupWordSum(group) != 0)
+        faults += "word sum " + std::to_string(GroupWordSum(group));
+    return faults;
+}
+
 } // namespace nldriver

@@ -27,6 +27,15 @@ std::map<std::string, std::string> ProfileSection(const std::string &section, co
 
 std::string WindowsDirectory();
 
+// The Program Manager group file: the offsets of the drive letters a setup
+// patches, and the 16-bit sum of its whole words (a last odd byte takes no
+// part), zero when its checksum is right.
+extern const size_t GroupDriveLetterOffsets[9];
+unsigned GroupWordSum(const std::string &bytes);
+// What is wrong with a group file patched for this drive: each letter not
+// the drive's, a checksum that does not sum to zero; "" when nothing.
+std::string GroupPatchFaults(const std::string &group, char drive);
+
 } // namespace nldriver
 
 #endif

@@ -38,7 +38,7 @@ protected:
     {
         if (!directory.empty())
             nltest::SetProfile(nltest::ProductSection, nltest::DirectoryKey, directory.c_str());
-        return InstallThrough(setup.empty() ? nltest::JoinPath(MediumDir(), "setup.exe") : setup);
+        return InstallThrough(setup.empty() ? MediumSetup() : setup);
     }
 
     std::vector<std::string> extraDirectories;

@@ -23,11 +23,6 @@ const char RemoveCommand[] = "uninstaller --remove Nimbalune";
 // takes some 10 s to start a program, which the table need not wait for.
 const char ShortcutCommand[] = "\"C:\\NimbaLun\\Uninstal.exe\"";
 
-std::string MediumSetup()
-{
-    return nltest::JoinPath(MediumDir(), "setup.exe");
-}
-
 // Uninstal.exe as built, run from outside any installation.
 std::string BuiltUninstaller()
 {

@@ -15,25 +15,17 @@
 #include <vector>
 
 using namespace nltest;
+using nldriver::GroupPatchFaults;
 using nldriver::WindowsDirectory;
 
 namespace {
 
-const size_t DriveLetterOffsets[] = {140, 165, 2416, 2441, 4719, 4744, 6973, 6992, 7011};
+const size_t (&DriveLetterOffsets)[9] = nldriver::GroupDriveLetterOffsets;
 const size_t GroupTextOffset = 4678;
 
 unsigned Word(const std::string &bytes, size_t offset)
 {
     return (unsigned char)bytes[offset] | (unsigned char)bytes[offset + 1] << 8;
-}
-
-// The 16-bit sum of all whole words; a last odd byte takes no part.
-unsigned WordSum(const std::string &bytes)
-{
-    unsigned sum = 0;
-    for (size_t offset = 0; offset + 1 < bytes.size(); offset += 2)
-        sum += Word(bytes, offset);
-    return sum & 0xFFFF;
 }
 
 std::string TextAt(const std::string &bytes, size_t offset)
@@ -51,7 +43,7 @@ TEST(GroupTemplate, IsAWindows31GroupFileWithThePathsAtThePatchedOffsets)
     std::string bytes = GroupTemplate();
     ASSERT_GT(bytes.size(), 7011u);
     EXPECT_EQ(bytes.substr(0, 4), "PMCC");
-    EXPECT_EQ(WordSum(bytes), 0u);
+    EXPECT_EQ(nldriver::GroupWordSum(bytes), 0u);
     for (size_t offset : DriveLetterOffsets)
         EXPECT_EQ(bytes.substr(offset, 3), "C:\\") << offset;
     EXPECT_EQ(bytes[GroupTextOffset], '\0');
@@ -151,10 +143,8 @@ TEST_F(ProgmanGroupTest, PatchesTheDriveLettersWhateverTheTemplateHadAndRepairsT
 
     std::string group = InstalledGroup();
     ASSERT_EQ(group.size(), source.size());
-    for (size_t offset : DriveLetterOffsets)
-        EXPECT_EQ(group[offset], 'D') << offset;
+    EXPECT_EQ(GroupPatchFaults(group, 'D'), "");
     EXPECT_EQ(group[GroupTextOffset], '\0');
-    EXPECT_EQ(WordSum(group), 0u);
     // Nothing else changed.
     std::string expected = source;
     for (size_t offset : DriveLetterOffsets)
@@ -175,8 +165,7 @@ TEST_F(ProgmanGroupTest, OddLengthLeavesTheLastByteOutOfTheChecksum)
     std::string group = InstalledGroup();
     ASSERT_EQ(group.size() % 2, 1u);
     EXPECT_EQ(group.back(), '\x7F');
-    EXPECT_EQ(WordSum(group), 0u);
-    EXPECT_EQ(group[140], 'D');
+    EXPECT_EQ(GroupPatchFaults(group, 'D'), "");
 }
 
 // progman.ini's Group1 to Group5 before and after: "group" stands for the
@@ -235,9 +224,7 @@ TEST_F(ProgmanGroupTest, RunningTwiceGivesAFreshlyPatchedCopyAndOneEntry)
     std::string second = InstalledGroup();
     ASSERT_EQ(second.size(), source.size());
     EXPECT_EQ(second[100], source[100]);
-    for (size_t offset : DriveLetterOffsets)
-        EXPECT_EQ(second[offset], 'E') << offset;
-    EXPECT_EQ(WordSum(second), 0u);
+    EXPECT_EQ(GroupPatchFaults(second, 'E'), "");
     EXPECT_EQ(Setting("Group1"), groupPath);
     EXPECT_EQ(Setting("Group2"), "");
 }
