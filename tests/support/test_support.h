@@ -46,6 +46,18 @@ bool MakeDirectories(const std::string &path);
 void RemoveTree(const std::string &path);
 std::string CurrentDirectory();
 
+// The current directory, made current again when the object goes.
+class SavedCurrentDirectory {
+public:
+    SavedCurrentDirectory() : path_(CurrentDirectory()) {}
+    ~SavedCurrentDirectory() { SetCurrentDirectoryA(path_.c_str()); }
+    SavedCurrentDirectory(const SavedCurrentDirectory &) = delete;
+    SavedCurrentDirectory &operator=(const SavedCurrentDirectory &) = delete;
+
+private:
+    std::string path_;
+};
+
 // win.ini and other profile files.
 std::string GetProfile(const char *section, const char *key);
 void SetProfile(const char *section, const char *key, const char *value);

@@ -19,9 +19,7 @@ using nltest::WriteFileBytes;
 // Keeps the test program's current directory whatever a test does.
 class TreeTest : public ::testing::Test {
 protected:
-    void SetUp() override { saved = nltest::CurrentDirectory(); }
-    void TearDown() override { SetCurrentDirectoryA(saved.c_str()); }
-    std::string saved;
+    nltest::SavedCurrentDirectory saved;
 };
 
 void WriteProtected(const std::string &path, DWORD attributes)

@@ -75,21 +75,14 @@ protected:
     void SetUp() override
     {
         SetupWindowTest::SetUp();
-        GetCurrentDirectoryA(MAX_PATH, savedDirectory);
         ASSERT_TRUE(progress.Hooked());
-    }
-
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(savedDirectory);
-        SetupWindowTest::TearDown();
     }
 
     std::vector<std::string> Paints() const { return progress.Paints(); }
 
     nltest::ProgressWatch progress;
     nltest::ProgressObservation &seen = progress.seen;
-    char savedDirectory[MAX_PATH] = {};
+    nltest::SavedCurrentDirectory savedDirectory;
 };
 
 TEST_F(CopierTest, CompressedAndStoredFilesArriveWholeUnderTheirOwnNames)

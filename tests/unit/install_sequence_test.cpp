@@ -56,7 +56,6 @@ protected:
         SetupWindowTest::SetUp();
         nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
-        previousDirectory = nltest::CurrentDirectory();
         SetCurrentDirectoryA(nltest::JoinPath(nltest::BuildDir(), "medium").c_str());
         InitSetupState();
     }
@@ -65,7 +64,6 @@ protected:
     {
         MSG message;
         PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        SetCurrentDirectoryA(previousDirectory.c_str());
         SetupWindowTest::TearDown();
         nldriver::CloseProductWindows();
         nldriver::ForgetProduct();
@@ -80,7 +78,7 @@ protected:
         return text;
     }
 
-    std::string previousDirectory;
+    nltest::SavedCurrentDirectory previousDirectory;
 };
 
 TEST_F(InstallSequence, LogsTheDirectoryFinishesAndEndsTheLoop)

@@ -90,15 +90,12 @@ class ProgmanGroupTest : public ::testing::Test {
 protected:
     ProgmanGroupTest()
         : work("group"), windowsDir(WindowsDirectory()), groupPath(windowsDir + "\\nimbalun.grp"),
-          settingsPath(windowsDir + "\\progman.ini"), groupBackup(groupPath), settingsBackup(settingsPath),
-          previousDirectory(CurrentDirectory())
+          settingsPath(windowsDir + "\\progman.ini"), groupBackup(groupPath), settingsBackup(settingsPath)
     {
         MakeDirectories(work / "Files.ins");
         DeleteFileA(settingsPath.c_str());
         SetCurrentDirectoryA(work.path().c_str());
     }
-
-    ~ProgmanGroupTest() override { SetCurrentDirectoryA(previousDirectory.c_str()); }
 
     void SetUp() override
     {
@@ -126,7 +123,7 @@ protected:
     TempDir work;
     std::string windowsDir, groupPath, settingsPath;
     FileBackup groupBackup, settingsBackup;
-    std::string previousDirectory;
+    SavedCurrentDirectory previousDirectory;
 };
 
 TEST_F(ProgmanGroupTest, PatchesTheDriveLettersWhateverTheTemplateHadAndRepairsTheChecksum)
