@@ -12,10 +12,11 @@
 
 namespace {
 
-HWND CreateTestWindow(const char *className)
-{
-    return nltest::MakeTestWindow(className, 300, 200, WndProc);
-}
+// A main window run by the program's own procedure.
+class MainWindowProcedure : public nltest::SetupWindowTest {
+protected:
+    MainWindowProcedure() : SetupWindowTest("MainWindowTestA", 300, 200, WndProc) {}
+};
 
 TEST(SetupState, StartsWithTheDocumentedValues)
 {
@@ -37,24 +38,18 @@ TEST(SetupState, WindowsVersionPutsTheMajorNumberInTheHighByte)
     DeleteObject(setupContext.backgroundBrush);
 }
 
-TEST(MainWindowProcedure, DestroyOfAnotherWindowDoesNotEndTheProcess)
+TEST_F(MainWindowProcedure, DestroyOfAnotherWindowDoesNotEndTheProcess)
 {
-    ResetProgramState();
-    HWND main = CreateTestWindow("MainWindowTestA");
-    HWND other = CreateTestWindow("MainWindowTestB");
-    setupContext.mainWindow = main;
+    HWND other = nltest::MakeTestWindow("MainWindowTestB", 300, 200, WndProc);
     // Reaching the next line at all shows the process went on.
     DestroyWindow(other);
     EXPECT_FALSE(IsWindow(other));
-    setupContext.mainWindow = nullptr;
-    DestroyWindow(main);
 }
 
-TEST(MainWindowProcedure, OnlyTheTwoSetupBranchesAreHandledThere)
+TEST_F(MainWindowProcedure, OnlyTheTwoSetupBranchesAreHandledThere)
 {
     // The start button's branch runs the whole installation; the end-to-end
     // tests press it.
-    ResetProgramState();
     EXPECT_EQ(HandleSetupMessage(nullptr, WM_TIMER, ViewerTimerId, 0), MessageHandled);
     EXPECT_EQ(HandleSetupMessage(nullptr, WM_COMMAND, StartButtonId + 1, 0), 0u);
     EXPECT_EQ(HandleSetupMessage(nullptr, WM_COMMAND, MAKEWPARAM(StartButtonId, 1), 0), 0u);
@@ -62,11 +57,8 @@ TEST(MainWindowProcedure, OnlyTheTwoSetupBranchesAreHandledThere)
     EXPECT_EQ(HandleSetupMessage(nullptr, WM_PAINT, 0, 0), 0u);
 }
 
-TEST(MainWindowProcedure, CleanUpTwiceDoesNothingTheSecondTime)
+TEST_F(MainWindowProcedure, CleanUpTwiceDoesNothingTheSecondTime)
 {
-    ResetProgramState();
-    HWND main = CreateTestWindow("MainWindowTestC");
-    setupContext.mainWindow = main;
     WatchForViewer(33, 0, 0, 100, 100);
     ASSERT_NE(GetViewerWatch().timerId, 0u);
     CleanUpSetup();
@@ -74,12 +66,10 @@ TEST(MainWindowProcedure, CleanUpTwiceDoesNothingTheSecondTime)
     // The timer is really gone: there is none left to stop, and no
     // WM_TIMER is waiting.
     MSG message;
-    EXPECT_FALSE(PeekMessageA(&message, main, WM_TIMER, WM_TIMER, PM_REMOVE));
-    EXPECT_FALSE(KillTimer(main, ViewerTimerId));
+    EXPECT_FALSE(PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_FALSE(KillTimer(window, ViewerTimerId));
     CleanUpSetup();
     EXPECT_EQ(GetViewerWatch().timerId, 0u);
-    setupContext.mainWindow = nullptr;
-    DestroyWindow(main);
 }
 
 } // namespace
