@@ -1,4 +1,5 @@
-// The installed-version query against real program files and file times.
+// The installed-version query against real program files and file times,
+// and against a "Program" setting that names no program.
 #include "setup/installed_version.h"
 #include "support/test_support.h"
 #include "support/version_resource.h"
@@ -72,6 +73,31 @@ TEST(InstalledVersion, MissingFileGivesNothing)
     EXPECT_EQ(Query(dir / "absent.exe"), (Version{0, 0u, 0u}));
     DWORD ms, ls;
     EXPECT_EQ(QueryInstalledVersion(nullptr, &ms, &ls), 0);
+}
+
+TEST(InstalledVersion, ProgramThatIsNoProgramAnswersAsAnyFile)
+{
+    nltest::TempDir dir("program");
+    // A folder: no version, no time, no question.
+    std::string folder = dir / "nimbalun.exe";
+    ASSERT_TRUE(nltest::MakeDirectories(folder));
+    EXPECT_EQ(Query(folder), (Version{0, 0u, 0u}));
+
+    // An empty file and a text file are dated by their time of day.
+    std::string empty = dir / "empty.exe", text = dir / "text.exe";
+    ASSERT_TRUE(nltest::WriteFileBytes(empty, ""));
+    ASSERT_TRUE(nltest::WriteFileBytes(text, "MZ but not really a program\r\n"));
+    for (const std::string &path : {empty, text}) {
+        ASSERT_TRUE(nltest::SetLocalWriteTime(path, 0, 59, 30));
+        EXPECT_EQ(Query(path), (Version{1, 59u, 30u << 16})) << path;
+    }
+
+    // A version resource larger than the query's buffer: the fixed part at
+    // its start is still read.
+    std::string large = dir / "large.exe";
+    ASSERT_TRUE(nltest::WriteVersionedProgram(large, 2, 0, 3, 7, false, 5000));
+    ASSERT_GT(GetFileVersionInfoSizeA(large.c_str(), nullptr), 2048u);
+    EXPECT_EQ(Query(large), (Version{1, 0x20000u, 0x30007u}));
 }
 
 TEST(FileTimeVersion, WritesOnlyTheWordsAskedFor)
