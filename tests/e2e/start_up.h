@@ -58,10 +58,7 @@ protected:
     // for its window and the language question.
     void Start(const char *setting, MessageBoxInfo &question, const std::string &directory = "")
     {
-        if (setting)
-            language.Set(setting);
-        else
-            language.Remove();
+        language.SetOrRemove(setting);
         process = medium.Launch(directory);
         ASSERT_NE(process.handle, nullptr) << "cannot start " << medium.SetupPath();
         window = SetupWindow(process);

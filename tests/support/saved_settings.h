@@ -49,6 +49,8 @@ public:
     SavedRegistryValue(HKEY root, const std::string &key, const std::string &value);
     void Set(const std::string &data);
     void Remove();
+    // Set, or Remove when data is null.
+    void SetOrRemove(const char *data) { data ? Set(data) : Remove(); }
 
 private:
     HKEY root_;

@@ -120,10 +120,7 @@ protected:
     // InitMessageCatalogue afresh with this regional setting (null: absent).
     int Proposal(const char *setting)
     {
-        if (setting)
-            language.Set(setting);
-        else
-            language.Remove();
+        language.SetOrRemove(setting);
         ResetProgramState();
         setupContext.language = -1;
         InitMessageCatalogue();
