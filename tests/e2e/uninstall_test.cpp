@@ -48,15 +48,6 @@ void InstallIn(const char *regionalLanguage)
     ASSERT_EQ(InstallThrough(MediumSetup(), AnswerToReinstall), nltest::Cp1252(names.doneNotice));
 }
 
-bool RegistryKeyExists(const char *key)
-{
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
-}
-
 // What the prefix holds of the product, all of which a removal takes away.
 bool AnyProductTrace()
 {
@@ -66,7 +57,7 @@ bool AnyProductTrace()
         || nltest::FileExists(nltest::JoinPath(ShellFolder("Desktop"), nltest::English.controlPanelLink))
         || nltest::FileExists(nltest::JoinPath(WindowsDirectory(), "nimbalun.grp"))
         || !ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini")).empty()
-        || RegistryKeyExists(nltest::UninstallKey);
+        || nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey);
 }
 
 struct RoundTrip {
@@ -179,7 +170,7 @@ std::vector<Fault> Faults()
          [] {
              EXPECT_EQ(TreeDifferences(InstallDir), "");
              EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), InstallDir);
-             EXPECT_TRUE(RegistryKeyExists(nltest::UninstallKey));
+             EXPECT_TRUE(nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey));
          }},
         {"product_running",
          [] {

@@ -8,15 +8,6 @@ namespace {
 
 const char AbsentMark[] = "\x01(absent)";
 
-bool KeyExists(HKEY root, const std::string &key)
-{
-    HKEY handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
-}
-
 } // namespace
 
 SavedState::~SavedState()
@@ -41,7 +32,7 @@ void SavedState::KeepProfileValue(const std::string &section, const std::string 
 
 void SavedState::KeepRegistryValue(HKEY root, const std::string &key, const std::string &value)
 {
-    bool keyExisted = KeyExists(root, key);
+    bool keyExisted = RegistryKeyExists(root, key);
     DWORD type = 0;
     std::string data;
     bool present = ReadRegistryRaw(root, key, value, type, data);

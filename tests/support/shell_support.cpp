@@ -31,16 +31,6 @@ void ShellFoldersOverride::SetRaw(const std::string &value, DWORD type, const st
     WriteRegistryRaw(HKEY_CURRENT_USER, ShellFoldersKey, value, type, data);
 }
 
-void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
-                      const std::string &data)
-{
-    HKEY handle;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(handle, value.c_str(), 0, type, (const BYTE *)data.data(), (DWORD)data.size());
-    RegCloseKey(handle);
-}
-
 Shortcut ReadShortcut(const std::string &linkPath)
 {
     Shortcut info;

@@ -44,9 +44,6 @@ public:
     RegistryKeyBackup(HKEY root, const std::string &key) { KeepRegistryKey(root, key); }
 };
 
-void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
-                      const std::string &data);
-
 // A shortcut file as the shell's link object reads it; ok is false when
 // it could not be read.
 struct Shortcut {

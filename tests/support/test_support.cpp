@@ -192,6 +192,15 @@ void DeleteProfileSection(const char *section)
     WriteProfileStringA(section, nullptr, nullptr);
 }
 
+bool RegistryKeyExists(HKEY root, const std::string &key)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
 bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
                      std::string &data)
 {
@@ -220,10 +229,16 @@ bool ReadRegistryString(HKEY root, const std::string &key, const std::string &va
 
 bool WriteRegistryString(HKEY root, const std::string &key, const std::string &value, const std::string &data)
 {
+    return WriteRegistryRaw(root, key, value, REG_SZ, std::string(data.c_str(), data.size() + 1));
+}
+
+bool WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
+                      const std::string &data)
+{
     HKEY handle;
     if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG status = RegSetValueExA(handle, value.c_str(), 0, REG_SZ, (const BYTE *)data.c_str(), (DWORD)data.size() + 1);
+    LONG status = RegSetValueExA(handle, value.c_str(), 0, type, (const BYTE *)data.data(), (DWORD)data.size());
     RegCloseKey(handle);
     return status == ERROR_SUCCESS;
 }

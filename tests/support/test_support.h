@@ -63,12 +63,16 @@ std::string GetProfile(const char *section, const char *key);
 void SetProfile(const char *section, const char *key, const char *value);
 void DeleteProfileSection(const char *section);
 
+bool RegistryKeyExists(HKEY root, const std::string &key);
 // A registry value's raw type and bytes; false when absent.
 bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
                      std::string &data);
 // Registry values as strings; returns false when absent.
 bool ReadRegistryString(HKEY root, const std::string &key, const std::string &value, std::string &data);
 bool WriteRegistryString(HKEY root, const std::string &key, const std::string &value, const std::string &data);
+// Writes a value's raw type and bytes, creating the key when it is absent.
+bool WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
+                      const std::string &data);
 void DeleteRegistryTree(HKEY root, const std::string &key);
 void DeleteRegistryValue(HKEY root, const std::string &key, const std::string &value);
 
