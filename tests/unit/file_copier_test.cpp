@@ -82,6 +82,8 @@ protected:
 
     nltest::ProgressWatch progress;
     nltest::ProgressObservation &seen = progress.seen;
+    // Made current by some tests: put back before the folders go.
+    TempDir source{"src"}, destination{"dst"};
     nltest::SavedCurrentDirectory savedDirectory;
 };
 
@@ -94,25 +96,23 @@ TEST_F(CopierTest, CompressedAndStoredFilesArriveWholeUnderTheirOwnNames)
 
     for (int withProgress = 0; withProgress <= 1; ++withProgress) {
         SCOPED_TRACE(withProgress ? "with progress" : "without progress");
-        TempDir destination("copy");
+        TempDir copy("copy");
         // A longer file already there must be replaced, not appended to.
-        ASSERT_TRUE(WriteFileBytes(destination / "text.txt", std::string(400000, 'x')));
+        ASSERT_TRUE(WriteFileBytes(copy / "text.txt", std::string(400000, 'x')));
 
-        EXPECT_EQ(FailedCopies(DataDir("expand\\*.*").c_str(), destination.path().c_str(), withProgress,
-                            "Copie\r\n"), 0);
+        EXPECT_EQ(FailedCopies(DataDir("expand\\*.*").c_str(), copy.path().c_str(), withProgress, "Copie\r\n"), 0);
         for (const char *name : names) {
             SCOPED_TRACE(name);
-            ASSERT_TRUE(FileExists(destination / name));
-            EXPECT_TRUE(ReadFileText(destination / name) == ReadFileText(DataDir("original\\") + name))
-                << FileSize(destination / name) << " bytes against " << FileSize(DataDir("original\\") + name);
+            ASSERT_TRUE(FileExists(copy / name));
+            EXPECT_TRUE(ReadFileText(copy / name) == ReadFileText(DataDir("original\\") + name))
+                << FileSize(copy / name) << " bytes against " << FileSize(DataDir("original\\") + name);
         }
-        EXPECT_EQ(ListedFiles(destination / "*.*").size(), 4u);
+        EXPECT_EQ(ListedFiles(copy / "*.*").size(), 4u);
     }
 }
 
 TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
 {
-    TempDir source("src");
     // The 1-byte file must be the first one listed.
     WriteFileBytes(source / "a.dat", "");
     WriteFileBytes(source / "b.dat", "");
@@ -121,7 +121,6 @@ TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
     WriteFileBytes(source / order[0], "1");
     WriteFileBytes(source / order[1], "22");
 
-    TempDir destination("dst");
     const std::string heading = "Copie des fichiers du programme Nimbalune, vers C:";   // 50 characters
     ASSERT_EQ(heading.size(), 50u);
     const std::string shown = heading.substr(0, 43);
@@ -179,12 +178,10 @@ TEST_F(CopierTest, ReportsFollowTheStoredBytesAndTheWindowClosesAfterTheLast)
 
 TEST_F(CopierTest, NothingToSizeCopiesNothingWithProgressAndEmptyFilesWithout)
 {
-    TempDir source("src");
     nltest::MakeDirectories(source / "only.dir");
     nltest::MakeDirectories(source / "also.dir");
     WriteFileBytes(source / "first.nul", "");
     WriteFileBytes(source / "second.nul", "");
-    TempDir destination("dst");
 
     EXPECT_EQ(FailedCopies((source / "*.dir").c_str(), destination.path().c_str(), 1, "Dossiers"), 0);
     std::vector<std::string> opensAndCloses = {"open", "paint 0|Dossiers", "paint 100|", "close"};
@@ -206,10 +203,8 @@ TEST_F(CopierTest, NothingToSizeCopiesNothingWithProgressAndEmptyFilesWithout)
 
 TEST_F(CopierTest, PathsComeFromThePatternAndTheDestinationAsGiven)
 {
-    TempDir source("src");
     WriteFileBytes(source / "Readme.exe", "MZ readme");
     WriteFileBytes(source / "other.txt", "other");
-    TempDir destination("dst");
 
     // A bare file name is looked for in the current directory.
     ASSERT_TRUE(SetCurrentDirectoryA(source.path().c_str()));
@@ -256,10 +251,8 @@ TEST_F(CopierTest, PathsComeFromThePatternAndTheDestinationAsGiven)
 
 TEST_F(CopierTest, FilesThatCannotBeCopiedAreCountedAndTheOthersStillCopied)
 {
-    TempDir source("src");
     for (const char *name : {"one.txt", "locked.txt", "busy.txt", "two.txt", "three.txt"})
         WriteFileBytes(source / name, name);
-    TempDir destination("dst");
     WriteFileBytes(destination / "busy.txt", "old busy");
     WriteFileBytes(destination / "two.txt", "old two");
     // Wine run as root does not honour the read-only attribute.
@@ -295,7 +288,6 @@ TEST_F(CopierTest, FilesThatCannotBeCopiedAreCountedAndTheOthersStillCopied)
 TEST_F(CopierTest, DamagedCompressedFileLeavesNothingBehind)
 {
     ASSERT_TRUE(IsCompressed(DataDir("damaged\\broken.txt")));
-    TempDir destination("dst");
     // An older copy of the damaged file goes too: half a file is worse.
     WriteFileBytes(destination / "broken.txt", "older copy");
     EXPECT_EQ(FailedCopies(DataDir("damaged\\*.txt").c_str(), destination.path().c_str(), 1, "Copie"), 1);
@@ -312,11 +304,9 @@ TEST_F(CopierTest, OnlyAWholeHeaderOfTheKnownMethodIsExpanded)
     std::string unknownMethod = known;
     unknownMethod[8] = 'B';
     std::string padded = known.substr(0, 10) + std::string("\x05\x00\x00\x00", 4) + known.substr(14);
-    TempDir source("src");
     WriteFileBytes(source / "unknown.txt", unknownMethod);
     WriteFileBytes(source / "short.txt", signature + "A");     // no room for a length
     WriteFileBytes(source / "padded.txt", padded);              // more data than the header's 5 bytes
-    TempDir destination("dst");
 
     EXPECT_EQ(FailedCopies((source / "*.txt").c_str(), destination.path().c_str(), 1, "Copie"), 1);
     EXPECT_FALSE(FileExists(destination / "unknown.txt"));
@@ -349,13 +339,11 @@ TEST_F(CopierTest, FullDiskFailsThoseFilesOnlyAndLeavesNoTruncatedFile)
 
 TEST_F(CopierTest, QuickSmallFilesArePaintedAFewAtATimeAndALargeOneAlways)
 {
-    TempDir source("src");
     const int smallFiles = 60;
     for (int i = 0; i < smallFiles; ++i)
         WriteFileBytes(source / ("s" + std::to_string(100 + i) + ".txt"), "small");
     WriteFileBytes(source / "z.txt", std::string(2000000, 'z'));
 
-    TempDir destination("dst");
     DWORD start = GetTickCount();
     EXPECT_EQ(FailedCopies((source / "*.txt").c_str(), destination.path().c_str(), 1, "Copie\r\n"), 0);
     DWORD elapsed = GetTickCount() - start;
@@ -380,7 +368,6 @@ TEST_F(CopierTest, QuickSmallFilesArePaintedAFewAtATimeAndALargeOneAlways)
 
 TEST_F(CopierTest, ProgressWindowDuringALargerCopy)
 {
-    TempDir destination("dst");
     std::string shot;
     seen.onPaint = [&](int percent) {
         if (shot.empty() && percent >= 40)
