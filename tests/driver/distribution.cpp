@@ -1,4 +1,5 @@
 #include "driver/distribution.h"
+#include "driver/setup_person.h"
 
 #include <cstdlib>
 
@@ -127,7 +128,7 @@ void CloseWindowsOfClass(const std::string &className)
 
 HWND SetupWindow(const Process &process, DWORD timeoutMs)
 {
-    return WaitForWindowTitled(process.id, "SETUP Nimbalune 1.1", timeoutMs);
+    return WaitForWindowTitled(process.id, SetupTitle, timeoutMs);
 }
 
 std::string ScreenName()

@@ -1,21 +1,17 @@
 #include "driver/setup_person.h"
 
+#include <algorithm>
+
 namespace nldriver {
 
 const char SetupTitle[] = "SETUP Nimbalune 1.1";
 
 int AnswerLikeAPerson(const MessageBoxInfo &box)
 {
-    auto has = [&](int id) {
-        for (int button : box.buttons)
-            if (button == id)
-                return true;
-        return false;
-    };
     if (box.text.find("Do you want to use") != std::string::npos ||
         box.text.find("Voulez-vous utiliser") == 0)
         return IDYES;
-    if (has(IDNO))
+    if (std::find(box.buttons.begin(), box.buttons.end(), IDNO) != box.buttons.end())
         return IDNO;
     return IDOK;
 }
