@@ -40,12 +40,8 @@ Distribution::Distribution(const DistributionLayout &layout) : layout_(layout)
 
 Distribution::~Distribution()
 {
-    if (temp_)
-        return;
-    for (int attempt = 0; attempt < 40 && GetFileAttributesA(folder_.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
-        nltest::RemoveTree(folder_);
-        Sleep(50);
-    }
+    if (!temp_)
+        nltest::RemoveTreePatiently(folder_);
 }
 
 std::string Distribution::SetupPath() const

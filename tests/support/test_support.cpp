@@ -68,13 +68,7 @@ TempDir::TempDir(const std::string &tag)
 
 TempDir::~TempDir()
 {
-    // A program that is still ending may hold a folder for a moment.
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        RemoveTree(path_);
-        if (GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES)
-            break;
-        Sleep(50);
-    }
+    RemoveTreePatiently(path_);
 }
 
 bool FileExists(const std::string &path)
@@ -165,6 +159,16 @@ void RemoveTree(const std::string &path)
     } else {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
+    }
+}
+
+void RemoveTreePatiently(const std::string &path)
+{
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        RemoveTree(path);
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            break;
+        Sleep(50);
     }
 }
 

@@ -44,6 +44,9 @@ bool WriteFileBytes(const std::string &path, const std::string &bytes);
 bool MakeDirectories(const std::string &path);
 // Removes a directory tree, clearing read-only attributes on the way.
 void RemoveTree(const std::string &path);
+// The same, tried again for a while: a program that is still ending may
+// hold a folder for a moment.
+void RemoveTreePatiently(const std::string &path);
 std::string CurrentDirectory();
 
 // The current directory, made current again when the object goes.
