@@ -7,14 +7,6 @@ namespace {
 
 using namespace startup;
 
-const char *const PaletteTexts[] = {
-    u8"Votre carte vidéo est actuellement configurée en 256 couleurs.\nNimbalune fonctionne bien mieux "
-    u8"en 65536 couleurs (16 bits).\nVoulez-vous arreter le 'setup' pour changer de mode vidéo ?\n (il "
-    u8"faudra relancer 'setup.exe' ensuite).",
-    "Your video adapter is currently configured for 256 colors.\nNimbalune works much better with "
-    "65536 colors (16 bits).\nDo you want to stop the 'setup' to change the video mode ?\n (then you "
-    "will have to relaunch 'setup.exe')."};
-
 class ColourDepth : public StartUp {
 protected:
     // The names in the medium's folder, to see that nothing was touched.
@@ -32,7 +24,7 @@ TEST_F(ColourDepth, PaletteScreenIsAskedAboutAndYesStops)
         SCOPED_TRACE(chosen == French ? "French" : "English");
         StartAndChoose(chosen == French ? "fra" : "enu", IDYES);
         MessageBoxInfo box = WaitForMessageBox(process.id);
-        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[chosen], PaletteTexts[chosen], IDYES));
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[chosen], nltest::Languages[chosen]->palette, IDYES));
         if (chosen == English)
             Screenshot("palette-question");
         // Yes ends the process at once, before the newer-version question.
@@ -45,7 +37,7 @@ TEST_F(ColourDepth, PaletteScreenIsAskedAboutAndYesStops)
 
     StartAndChoose("enu", IDYES);
     MessageBoxInfo box = WaitForMessageBox(process.id);
-    ASSERT_EQ(box.text, PaletteTexts[English]);
+    ASSERT_EQ(box.text, nltest::English.palette);
     Answer(box, IDNO);
     ExpectNewerVersionQuestion(English);
 }

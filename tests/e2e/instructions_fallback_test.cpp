@@ -148,7 +148,7 @@ TEST_F(DeepMedium, NothingStartsAndTheSetupWindowStaysInPlace)
     InstallNewerVersion();
     StartAndChoose("enu", IDYES);
     MessageBoxInfo box = WaitForMessageBox(process.id);
-    ASSERT_EQ(box.text, nltest::Cp1252(NewerVersionTexts[English]));
+    ASSERT_EQ(box.text, nltest::English.newerVersion);
     LONG units = GetDialogBaseUnits();
     EXPECT_TRUE(HasRect(window, 0, 0, LOWORD(units) * 512 / 8, HIWORD(units) * 360 / 16));
     EXPECT_FALSE(AnyWindowOfClass(ViewerClass));

@@ -6,12 +6,6 @@ namespace {
 
 using namespace startup;
 
-const char *const Questions[] = {
-    u8"Voulez-vous utiliser la langue française ? (sinon anglaise)\n\n"
-    u8"Do you want to use french language ? (otherwise english language)",
-    u8"Do you want to use english language ? (otherwise french language)\n\n"
-    u8"Voulez-vous utiliser la langue anglaise ? (sinon française)"};
-
 struct LanguageCase {
     const char *setting;    // [Intl] sLanguage; null when absent
     int answer;
@@ -34,7 +28,7 @@ TEST_F(LanguageQuestion, ProposalFromTheRegionalSettingConfirmedOrSwitched)
                      (c.answer == IDYES ? ", Yes" : ", No"));
         MessageBoxInfo question;
         ASSERT_NO_FATAL_FAILURE(Start(c.setting, question));
-        ASSERT_NO_FATAL_FAILURE(ExpectBox(question, Captions[c.proposed], Questions[c.proposed], IDYES));
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(question, Captions[c.proposed], nltest::Languages[c.proposed]->languageQuestion, IDYES));
         if (&c == &cases[0])
             Screenshot("language-question");
         Answer(question, c.answer);

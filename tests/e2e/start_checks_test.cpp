@@ -6,10 +6,6 @@ namespace {
 
 using namespace startup;
 
-const char OldWindowsText[] =
-    "Nimbalune cannot work perfectly with Windows 3.x, it works well with Windows 95 or 98. "
-    "However, you could try it. (at your own risk)";
-
 class StartChecks : public StartUp {};
 
 TEST_F(StartChecks, OldWindowsIsAskedAboutWithNoAsDefault)
@@ -19,14 +15,14 @@ TEST_F(StartChecks, OldWindowsIsAskedAboutWithNoAsDefault)
         SetupWindowsVersion version("win31");
         StartAndChoose("enu", IDYES);
         MessageBoxInfo box = WaitForMessageBox(process.id);
-        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[English], OldWindowsText, IDNO));
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[English], nltest::English.oldWindows, IDNO));
         Answer(box, IDNO);
         EXPECT_EQ(WaitForExit(process), 1);
         Close(process);
 
         StartAndChoose("enu", IDYES);
         box = WaitForMessageBox(process.id);
-        ASSERT_EQ(box.text, OldWindowsText);
+        ASSERT_EQ(box.text, nltest::English.oldWindows);
         Answer(box, IDYES);
         ExpectNewerVersionQuestion(English);
         Close(process);
@@ -78,7 +74,7 @@ TEST_F(StartChecks, NewerVersionByResourceOrByTimeOfDay)
     ASSERT_TRUE(nltest::WriteVersionedProgram(installed, 2, 0, 0, 0));
     StartAndChoose("enu", IDYES);
     MessageBoxInfo box = WaitForMessageBox(process.id);
-    ASSERT_EQ(box.text, nltest::Cp1252(NewerVersionTexts[English]));
+    ASSERT_EQ(box.text, nltest::English.newerVersion);
     Answer(box, IDYES);
     ExpectNoFurtherQuestion();
 }

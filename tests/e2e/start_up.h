@@ -19,12 +19,6 @@ using namespace nldriver;
 
 const char *const Captions[] = {nltest::French.caption, nltest::English.caption};
 
-const char *const NewerVersionTexts[] = {
-    u8"ATTENTION\nUne version plus récente de Nimbalune est actuellement installée. En continuant cette "
-    u8"installation, vous allez l'écraser !\n Voulez-vous continuer ?",
-    "ATTENTION\nA more recent version of Nimbalune is already installed. If you continue this "
-    "installation, you will crush it !\n Do you want to continue ?"};
-
 class StartUp : public ::testing::Test {
 protected:
     explicit StartUp(const DistributionLayout &layout = DistributionLayout()) : medium(layout) {}
@@ -95,7 +89,7 @@ protected:
     void ExpectNewerVersionQuestion(int inLanguage)
     {
         MessageBoxInfo box = WaitForMessageBox(process.id);
-        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[inLanguage], NewerVersionTexts[inLanguage], IDNO));
+        ASSERT_NO_FATAL_FAILURE(ExpectBox(box, Captions[inLanguage], nltest::Languages[inLanguage]->newerVersion, IDNO));
         Answer(box, IDNO);
         EXPECT_EQ(WaitForExit(process), 1);
     }

@@ -3,6 +3,7 @@
 #include "setup/setup_context.h"
 #include "setup/program_state.h"
 #include "driver/answerer.h"
+#include "support/product_names.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
 #include "unit/setup_window.h"
@@ -56,9 +57,7 @@ const Entry Entries[] = {
     {14, CopyPicturesHeading,
      u8"Copie les images et textures:\n",
      u8"Copying the pictures and textures:\n"},
-    {15, OldWindowsWarning,
-     u8"Nimbalune ne fonctionne pas correctement sous Windows 3.x, seulement sous Windows 95 et 98. Toutefois, voulez-vous jeter un coup d'oeil ? (à vos risques et périls)",
-     u8"Nimbalune cannot work perfectly with Windows 3.x, it works well with Windows 95 or 98. However, you could try it. (at your own risk)"},
+    {15, OldWindowsWarning, nltest::French.oldWindows, nltest::English.oldWindows},
     {17, DoneNotice,
      u8"L'installation est terminée avec succès.\n",
      u8"The installation ends successfully.\n"},
@@ -68,12 +67,8 @@ const Entry Entries[] = {
     {20, LowColourWarning,
      u8"Votre carte vidéo est actuellement configurée en moins de 256 couleurs.\nNimbalune ne fonctionne pas avec si peu de couleurs.\nVoulez-vous arreter le 'setup' pour changer de mode vidéo ?\n (il faudra relancer 'setup.exe' ensuite)\nDans ce cas, il est fortement conseillé de configurer en 65536 couleurs (16 bits).",
      u8"Your video adapter is currently configured for less than 256 colors.\nNimbalune does not work with such poor colors.\nDo you want to stop the 'setup' to change the video mode ?\n (then you will have to relaunch 'setup.exe')\nIn that case, you are advised to configure for 65536 colors (16 bits)."},
-    {21, PaletteColourWarning,
-     u8"Votre carte vidéo est actuellement configurée en 256 couleurs.\nNimbalune fonctionne bien mieux en 65536 couleurs (16 bits).\nVoulez-vous arreter le 'setup' pour changer de mode vidéo ?\n (il faudra relancer 'setup.exe' ensuite).",
-     u8"Your video adapter is currently configured for 256 colors.\nNimbalune works much better with 65536 colors (16 bits).\nDo you want to stop the 'setup' to change the video mode ?\n (then you will have to relaunch 'setup.exe')."},
-    {22, NewerVersionWarning,
-     u8"ATTENTION\nUne version plus récente de Nimbalune est actuellement installée. En continuant cette installation, vous allez l'écraser !\n Voulez-vous continuer ?",
-     u8"ATTENTION\nA more recent version of Nimbalune is already installed. If you continue this installation, you will crush it !\n Do you want to continue ?"},
+    {21, PaletteColourWarning, nltest::French.palette, nltest::English.palette},
+    {22, NewerVersionWarning, nltest::French.newerVersion, nltest::English.newerVersion},
     {23, NeedFreeSpaceFormat,
      u8"Veuillez choisir un disque ayant plus de %d Mo libres pour Nimbalune",
      u8"Please choose a disk with more than %d Mb free for Nimbalune"},
@@ -99,13 +94,6 @@ const Entry Entries[] = {
      u8"L'installation est incomplète : %d fichier(s) n'ont pas pu être copiés.",
      u8"The installation is incomplete: %d file(s) could not be copied."},
 };
-
-const char FrenchFirstQuestion[] =
-    u8"Voulez-vous utiliser la langue française ? (sinon anglaise)\n\n"
-    u8"Do you want to use french language ? (otherwise english language)";
-const char EnglishFirstQuestion[] =
-    u8"Do you want to use english language ? (otherwise french language)\n\n"
-    u8"Voulez-vous utiliser la langue anglaise ? (sinon française)";
 
 class Catalogue : public ::testing::Test {
 protected:
@@ -163,8 +151,8 @@ TEST_F(Catalogue, EveryEntryHoldsItsTextsInWindows1252ByteForByte)
 
 TEST_F(Catalogue, LanguageQuestionsAreTheFixedBilingualTexts)
 {
-    EXPECT_EQ(LanguageQuestionFrench, Cp1252(FrenchFirstQuestion));
-    EXPECT_EQ(LanguageQuestionEnglish, Cp1252(EnglishFirstQuestion));
+    EXPECT_EQ(LanguageQuestionFrench, Cp1252(nltest::French.languageQuestion));
+    EXPECT_EQ(LanguageQuestionEnglish, Cp1252(nltest::English.languageQuestion));
 }
 
 TEST_F(Catalogue, ProposesFrenchOnlyForFraInAnyCase)
