@@ -19,14 +19,20 @@ using nltest::Cp1252;
 struct Entry {
     int number;
     MessageId id;
-    const char *french;     // UTF-8 here, Windows-1252 in the program
-    const char *english;
+    std::string french;     // UTF-8 here, Windows-1252 in the program
+    std::string english;
 };
 
+// A shortcut's or program's name as the catalogue has it, to be put behind
+// a folder.
+std::string Backslashed(const char *name)
+{
+    return std::string("\\") + name;
+}
+
 const Entry Entries[] = {
-    {1, ControlPanelLinkName,
-     u8"\\Panneau de contrôle de Nimbalune.lnk",
-     u8"\\Control panel of Nimbalune.lnk"},
+    {1, ControlPanelLinkName, Backslashed(nltest::French.controlPanelLink),
+     Backslashed(nltest::English.controlPanelLink)},
     {3, InternalError2,
      u8"Erreur interne 0002",
      u8"Internal error 0002"},
@@ -58,9 +64,7 @@ const Entry Entries[] = {
      u8"Copie les images et textures:\n",
      u8"Copying the pictures and textures:\n"},
     {15, OldWindowsWarning, nltest::French.oldWindows, nltest::English.oldWindows},
-    {17, DoneNotice,
-     u8"L'installation est terminée avec succès.\n",
-     u8"The installation ends successfully.\n"},
+    {17, DoneNotice, nltest::French.doneNotice, nltest::English.doneNotice},
     {19, GroupFileText,
      u8"",
      u8""},
@@ -72,24 +76,13 @@ const Entry Entries[] = {
     {23, NeedFreeSpaceFormat,
      u8"Veuillez choisir un disque ayant plus de %d Mo libres pour Nimbalune",
      u8"Please choose a disk with more than %d Mb free for Nimbalune"},
-    {24, StartInstallButton,
-     u8"Commencer l'installation",
-     u8"Start installation"},
-    {25, StartProgramLinkName,
-     u8"\\Démarrer Nimbalune.lnk",
-     u8"\\Starting Nimbalune.lnk"},
-    {27, UninstallLinkName,
-     u8"\\Désinstaller Nimbalune.lnk",
-     u8"\\Uninstalling Nimbalune.lnk"},
-    {29, InstructionsLinkName,
-     u8"\\Notice et aide de Nimbalune.lnk",
-     u8"\\Instructions and help for Nimbalune.lnk"},
-    {30, ReadmeProgramName,
-     u8"\\lisezmoi.exe",
-     u8"\\readme.exe"},
-    {32, SetupCaption,
-     u8"Installation de Nimbalune",
-     u8"Installation of Nimbalune"},
+    {24, StartInstallButton, nltest::French.startButton, nltest::English.startButton},
+    {25, StartProgramLinkName, Backslashed(nltest::French.startLink), Backslashed(nltest::English.startLink)},
+    {27, UninstallLinkName, Backslashed(nltest::French.uninstallLink), Backslashed(nltest::English.uninstallLink)},
+    {29, InstructionsLinkName, Backslashed(nltest::French.instructionsLink),
+     Backslashed(nltest::English.instructionsLink)},
+    {30, ReadmeProgramName, Backslashed(nltest::French.readmeProgram), Backslashed(nltest::English.readmeProgram)},
+    {32, SetupCaption, nltest::French.caption, nltest::English.caption},
     {33, IncompleteInstallFormat,
      u8"L'installation est incomplète : %d fichier(s) n'ont pas pu être copiés.",
      u8"The installation is incomplete: %d file(s) could not be copied."},
