@@ -11,14 +11,18 @@
 
 namespace {
 
-const char TemplatePattern[] = "Files.ins\\nimbalun.grp";
+#define NL_GROUP_TEMPLATE(path) const char TemplatePattern[] = path;
+#include "install/medium_layout.def"
 const char GroupFileName[] = "\\nimbalun.grp";
 const char SettingsFileName[] = "\\progman.ini";
 const char GroupsSection[] = "Groups";
 
 // Where the group file holds the drive letter of a path into the
 // destination directory.
-const LONG DriveLetterOffsets[] = {140, 165, 2416, 2441, 4719, 4744, 6973, 6992, 7011};
+const LONG DriveLetterOffsets[] = {
+#define NL_GROUP_DRIVE_OFFSET(offset) offset,
+#include "install/medium_layout.def"
+};
 
 enum {
     ChecksumOffset = 4,

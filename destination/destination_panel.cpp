@@ -9,7 +9,8 @@
 
 namespace {
 
-const int MinFreeMegabytes = 35;
+#define NL_MIN_FREE_MEGABYTES(megabytes) const int MinFreeMegabytes = megabytes;
+#include "install/medium_layout.def"
 const int PanelTextSize = 512;
 const int LineSize = ShortValueSize;
 const DWORD BytesPerMegabyte = 1048576;

@@ -13,30 +13,6 @@
 
 namespace {
 
-const char *const InstallSubdirectories[] = {
-    "\\annule",
-    "\\Instruct.htm",
-    "\\Instruct.htm\\English.htm",
-    "\\Instruct.htm\\Francais.htm",
-    "\\Instruct.htm\\Images",
-    "\\Instruct.htm\\Images\\English",
-    "\\Instruct.htm\\Images\\Francais",
-    "\\Instruct.rtf",
-    "\\Instruct.rtf\\English.rtf",
-    "\\Instruct.rtf\\Francais.rtf",
-    "\\Instruct.rtf\\Images",
-    "\\original.jpg",
-    "\\screen24.bmp",
-    "\\screen8.bmp",
-    "\\sources",
-    "\\temp",
-};
-
-const char *const ObsoleteTrees[] = {
-    "\\english.txt",
-    "\\francais.txt",
-};
-
 const int NoHeading = -1;
 
 struct CopyStep {
@@ -45,33 +21,27 @@ struct CopyStep {
     int heading;                     // a MessageId, or NoHeading
 };
 
-const char DistributionFolder[] = "Files.ins";
+#define NL_DISTRIBUTION_FOLDER(name) const char DistributionFolder[] = name;
+#include "install/medium_layout.def"
+
+const char *const InstallSubdirectories[] = {
+#define NL_INSTALL_SUBDIRECTORY(suffix) suffix,
+#include "install/medium_layout.def"
+};
+
+const char *const ObsoleteTrees[] = {
+#define NL_OBSOLETE_TREE(suffix) suffix,
+#include "install/medium_layout.def"
+};
 
 const CopyStep CopyPlan[] = {
-    {"Readme.exe", "", NoHeading},
-    {"Lisezmoi.exe", "", NoHeading},
-    {"Files.ins\\*.*", "", CopyKernelHeading},
-    {"Files.ins\\Instruct.htm\\*.*", "\\Instruct.htm", CopyEnglishHeading},
-    {"Files.ins\\Instruct.htm\\English.htm\\*.*", "\\Instruct.htm\\English.htm", CopyEnglishHeading},
-    {"Files.ins\\Instruct.htm\\Francais.htm\\*.*", "\\Instruct.htm\\Francais.htm", CopyEnglishHeading},
-    {"Files.ins\\Instruct.htm\\Images\\*.*", "\\Instruct.htm\\Images", CopyEnglishHeading},
-    {"Files.ins\\Instruct.htm\\Images\\English\\*.*", "\\Instruct.htm\\Images\\English", CopyEnglishHeading},
-    {"Files.ins\\Instruct.htm\\Images\\Francais\\*.*", "\\Instruct.htm\\Images\\Francais", CopyEnglishHeading},
-    {"Files.ins\\Instruct.rtf\\*.*", "\\Instruct.rtf", CopyFrenchHeading},
-    {"Files.ins\\Instruct.rtf\\English.rtf\\*.*", "\\Instruct.rtf\\English.rtf", CopyFrenchHeading},
-    {"Files.ins\\Instruct.rtf\\Francais.rtf\\*.*", "\\Instruct.rtf\\Francais.rtf", CopyFrenchHeading},
-    {"Files.ins\\Instruct.rtf\\Images\\*.*", "\\Instruct.rtf\\Images", CopyFrenchHeading},
-    {"Files.ins\\sources\\*.*", "\\sources", NoHeading},
-    {"Files.ins\\original.jpg\\*.*", "\\original.jpg", CopyPicturesHeading},
+#define NL_COPY_STEP(sourcePattern, destinationSuffix, heading) {sourcePattern, destinationSuffix, heading},
+#include "install/medium_layout.def"
 };
 
 const char *const ObsoleteFiles[] = {
-    "\\linknl.exe",
-    "\\linkconf.exe",
-    "\\cachenl.exe",
-    "\\linkunin.exe",
-    "\\setup.exe",
-    "\\nimbalun.grp",
+#define NL_OBSOLETE_FILE(suffix) suffix,
+#include "install/medium_layout.def"
 };
 
 // installDir followed by one suffix, or NULL when the whole does not fit:

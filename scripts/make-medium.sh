@@ -1,9 +1,12 @@
 #!/bin/sh
-# The maintainer's command behind `make medium`: builds the product's
-# setup.exe (i686) and makes the distribution medium from a product folder
-# with tools/medium.py, which checks it and replaces OUT only when every
-# check passed.
+# The maintainer's command behind `make medium`: checks that OUT may be
+# replaced, builds the product's setup.exe (i686) and makes the distribution
+# medium from a product folder with tools/medium.py, which checks it and
+# replaces OUT only when every check passed. The medium's times are those
+# of the last commit (SOURCE_DATE_EPOCH, unless given), so the same sources
+# and product give the same bytes.
 # usage: make-medium.sh PRODUCT_DIR [OUT_DIR]   (default build/i686/medium)
+# Exit status: that of tools/medium.py (its docstring), 2 for wrong usage.
 set -e
 . "$(dirname "$0")/common.sh"
 if [ -z "$1" ]; then
@@ -13,6 +16,11 @@ fi
 PRODUCT=$1
 OUT=${2:-$NL_ROOT/build/i686/medium}
 sh "$NL_ROOT/scripts/deps.sh"
+python3 "$NL_ROOT/tools/medium.py" build --preflight --product "$PRODUCT" --setup - --out "$OUT"
+if [ -z "$SOURCE_DATE_EPOCH" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$NL_ROOT" log -1 --format=%ct 2>/dev/null || true)
+    [ -n "$SOURCE_DATE_EPOCH" ] && export SOURCE_DATE_EPOCH
+fi
 if [ ! -f "$NL_ROOT/build/i686/CMakeCache.txt" ]; then
     if [ "$(nl_test_arch)" = i686 ]; then nl_configure i686 ON; else nl_configure i686 OFF; fi
 fi

@@ -59,8 +59,12 @@ drive letter at 6973, 6992 and 7011. The file is 7030 bytes long.
 usage: make_group_template.py OUTPUT
 """
 
+import os
 import struct
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from medium import GROUP_OFFSETS  # noqa: E402  the offsets setup.exe is built with
 
 DRIVE = "C"
 INSTALL_DIR = DRIVE + ":\\NimbaLun"
@@ -79,7 +83,7 @@ XOR_SIZE = XOR_ROW * ICON_SIZE
 TAG_DIRECTORY_FIELD = 13
 
 # Where the setup program writes the drive letter, and the byte it clears.
-PATCHED_OFFSETS = [140, 165, 2416, 2441, 4719, 4744, 6973, 6992, 7011]
+PATCHED_OFFSETS = list(GROUP_OFFSETS)
 CLEARED_OFFSET = 4678
 
 # Title, program, command line offset, RGB colours of the icon's disc and moon.

@@ -96,6 +96,14 @@ def damage(rel, how):
     return mutate
 
 
+def link(rel, target):
+    return lambda p: os.symlink(target, os.path.join(p, rel))
+
+
+def both(*mutations):
+    return lambda p: [mutate(p) for mutate in mutations]
+
+
 def many_small_files(p):
     for i in range(1100):
         write("Files.ins/sources/f%04d.txt" % i)(p)
@@ -124,6 +132,26 @@ REFUSALS = (
      ["Files.ins/sources/sujets.txt: compressed file with an unknown method"]),
     ("a group template too short to patch", write("Files.ins/nimbalun.grp", b"PMCC" + bytes(96)),
      ["Files.ins/nimbalun.grp: not a Program Manager group"]),
+    ("a bad group template beside Files.ins", write("nimbalun.grp", b"PMCC"),
+     ["nimbalun.grp: not a Program Manager group"]),
+    ("two group templates", both(write("nimbalun.grp"), write("Files.ins/nimbalun.grp")),
+     ["nimbalun.grp: a second group template, beside Files.ins/nimbalun.grp"]),
+    ("files named like created folders", both(write("Files.ins/screen8.bmp"), write("Files.ins/TEMP")),
+     ["Files.ins/screen8.bmp: named like the folder screen8.bmp", "Files.ins/TEMP: named like the folder temp"]),
+    ("files the installation deletes", both(write("Files.ins/setup.exe"), write("Files.ins/LinkNL.exe")),
+     ["Files.ins/setup.exe: the installation deletes", "Files.ins/LinkNL.exe: the installation deletes"]),
+    ("a file installed twice", write("Files.ins/Readme.exe"),
+     ["Files.ins/Readme.exe: installed as Readme.exe, as Readme.exe is"]),
+    ("names Windows 95 cannot hold", both(write("Files.ins/sources/\u03a9mega.txt"), write("Files.ins/sources/a:b"),
+                                          write("Files.ins/sources/aux.txt")),
+     ["Files.ins/sources/\u03a9mega.txt: a name with characters outside Windows-1252",
+      "Files.ins/sources/a:b: a name with a character", "Files.ins/sources/aux.txt: a device's name"]),
+    ("links and a FIFO", both(link("Files.ins/sources/gone.txt", "nowhere"), link("Files.ins/more", "sources"),
+                              lambda p: os.mkfifo(os.path.join(p, "Files.ins/sources/pipe"))),
+     ["Files.ins/sources/gone.txt: a link to nothing", "Files.ins/more: a link to a folder",
+      "Files.ins/sources/pipe: neither a file nor a folder"]),
+    ("an AUTORUN.INF that starts nothing", write("AUTORUN.INF", b"[AutoRun]\r\nopen=install.exe /s\r\n"),
+     ["AUTORUN.INF: open=install.exe starts a program that is not on the medium"]),
 )
 
 
@@ -157,6 +185,111 @@ class Refusals(unittest.TestCase):
         code, text = run("make", "-s", "-C", ROOT, "check-medium", "MEDIUM=" + disc)
         self.assertNotEqual(code, 0, text)
         self.assertIn("Files.ins/Instruct.rtf/Francais.rtf/NimbaLun.rtf: stored compressed", text)
+
+
+def lz_cases():
+    """The crafted stored files that the setup's expander judges in its unit test."""
+    def parse(text):
+        return b"" if text == "-" else bytes.fromhex(text.replace(".", ""))
+    with open(os.path.join(ROOT, "tests", "medium", "lz_cases.txt")) as stream:
+        rows = [line.split() for line in stream if line.strip() and not line.startswith("#")]
+    return [(name, verdict, parse(stored), parse(expanded)) for name, verdict, stored, expanded in rows]
+
+
+def tree(folder):
+    """Every name below folder with the bytes of each file."""
+    folders, files = medium.walk(folder)
+    return folders, {rel: read(os.path.join(folder, rel)) for rel in files}
+
+
+class Checker(unittest.TestCase):
+    def test_judges_the_crafted_lz_files_as_the_setup_does(self):
+        for name, verdict, stored, expanded in lz_cases():
+            with self.subTest(name):
+                data, damage = medium.lz_expand(stored)
+                self.assertEqual("refused" if damage else "whole", verdict, damage)
+                if verdict == "whole":
+                    self.assertEqual(data, expanded)
+
+    def test_same_product_twice_gives_the_same_bytes(self):
+        scratch = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, scratch)
+        product = os.path.join(scratch, "product")
+        shutil.copytree(os.path.join(BUILD, "sample-product"), product)
+        built = []
+        for run_number in (1, 2):
+            out = os.path.join(scratch, "run%d" % run_number, "medium")
+            code, text = build(product, out)
+            self.assertEqual(code, 0, text)
+            built.append((tree(out), read(out + ".manifest"),
+                          read(os.path.join(os.path.dirname(out), "nimbalune.iso"))))
+            os.utime(os.path.join(product, "Readme.exe"))       # a later copy of the same product
+        self.assertEqual(built[0], built[1])
+
+    def test_windows_1252_names_read_back_and_the_manifest_lists_what_is_copied(self):
+        scratch = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, scratch)
+        product = os.path.join(scratch, "product")
+        shutil.copytree(os.path.join(BUILD, "sample-product"), product)
+        names = ("R\u00e9sum\u00e9.txt", "\u0152uvre \u20ac.txt")
+        for name in names:
+            write("Files.ins/sources/" + name, b"contents of " + name.encode())(product)
+        write("Files.ins/Instruct.rtf/Images/titre.bmp", b"")(product)     # its step copies nothing
+        write("AUTORUN.INF", b"[autorun]\r\nopen=Readme.exe\r\n")(product)
+        out = os.path.join(scratch, "medium")
+        code, text = build(product, out)
+        self.assertEqual(code, 0, text)
+        image = os.path.join(scratch, "nimbalune.iso")
+        self.assertEqual(run(sys.executable, TOOL, "check", image), (0, "medium %s: ok\n" % image))
+        # genisoimage's reader, not the builder's own, names what Windows sees.
+        listing = subprocess.run(["isoinfo", "-J", "-j", "iso8859-15", "-f", "-i", image],
+                                 stdout=subprocess.PIPE, check=True).stdout.decode("iso8859-15")
+        for name in names:
+            self.assertIn("/Files.ins/sources/" + name + "\n", listing)
+        self.assertEqual(read(os.path.join(out, "AUTORUN.INF")), b"[autorun]\r\nopen=Readme.exe\r\n")
+        listed = medium.lz_expand(read(os.path.join(out, "Files.ins", "Uninstal.lst")))[0].decode("cp1252")
+        manifest = [line.split(" ", 1)[1] for line in read(out + ".manifest").decode().splitlines()]
+        self.assertEqual(listed, "".join(n.replace("/", "\\") + "\r\n" for n in manifest))
+        self.assertIn("sources\\" + names[1] + "\r\n", listed)
+        self.assertNotIn("titre.bmp", listed)
+
+
+class Folders(unittest.TestCase):
+    def test_overlapping_or_foreign_folders_are_refused_before_any_work_and_left_intact(self):
+        scratch = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, scratch)
+        product = os.path.join(scratch, "product")
+        shutil.copytree(os.path.join(BUILD, "sample-product"), product)
+        write("notes/letter.txt")(scratch)
+        write("a-file")(scratch)
+        before = snapshot(scratch)
+        fresh = os.path.join(scratch, "out")
+        for out, given, named, rule in (
+                (product, product, product, "is the product folder itself"),
+                (os.path.join(product, "medium"), product, os.path.join(product, "medium"),
+                 "lies inside the product folder"),
+                (scratch, product, scratch, "contains the product folder"),
+                (os.path.join(scratch, "notes"), product, os.path.join(scratch, "notes"),
+                 "neither empty nor a medium made by this command"),
+                (os.path.join(scratch, "a-file"), product, os.path.join(scratch, "a-file"), "not a folder"),
+                (fresh, os.path.join(scratch, "a-file"), os.path.join(scratch, "a-file"), "not a folder"),
+                (fresh, os.path.join(scratch, "none"), os.path.join(scratch, "none"), "no such product folder")):
+            with self.subTest(out=out, product=given):
+                code, text = build(given, out)
+                self.assertEqual(code, 1, text)
+                self.assertTrue(text.startswith("%s: %s" % (named, rule)), text)
+                self.assertEqual(snapshot(scratch), before)
+
+    def test_an_empty_folder_is_taken_and_a_killed_run_s_scratch_removed(self):
+        scratch = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, scratch)
+        out = os.path.join(scratch, "medium")
+        os.mkdir(out)
+        stale = os.path.join(scratch, ".medium" + medium.SCRATCH_TAG + "999999999")
+        write("medium/setup.exe")(stale)
+        code, text = build(os.path.join(BUILD, "sample-product"), out)
+        self.assertEqual(code, 0, text)
+        self.assertEqual(sorted(os.listdir(scratch)), ["medium", "medium.manifest", "nimbalune.iso"])
 
 
 if __name__ == "__main__":
