@@ -6,6 +6,9 @@
 #include "desktop/instructions_viewer.h"
 #include "setup/setup_context.h"
 #include "setup/path_text.h"
+#include "setup/program_state.h"
+#include "setup/message_catalogue.h"
+#include "desktop/shell_links.h"
 
 #include <shellapi.h>
 
@@ -17,7 +20,6 @@ const UINT_PTR ExecSucceeded = 32;      // ShellExecuteA results above mean succ
 const UINT WinExecFailed = 31;          // WinExec results up to here mean failure
 
 const char SourceSubfolder[] = "\\Files.ins";
-const char ExplorerCommand[] = "Explorer.exe ";
 const char FallbackCaption[] = "Nimbalune-Instructions";
 
 struct InstructionDocuments {
@@ -59,17 +61,8 @@ const InstructionDocuments Documents[] = {
 // exists. 0 when the names composed from it would not fit in MAX_PATH.
 int FindSourceFolder(char *folder)
 {
-    for (int i = 0; i < MAX_PATH; ++i)
-        folder[i] = 0;
-    int length = (int)GetModuleFileNameA(setupContext.instance, folder, MAX_PATH);
-    if (length >= MAX_PATH)
-        return 0;   // cut, perhaps without its terminator
-    for (int i = length - 1; i >= 0; --i)
-        if (folder[i] == '\\') {
-            folder[i] = 0;
-            break;
-        }
-
+    if (!GetProgramFolder(setupContext.instance, folder, MAX_PATH))
+        return 0;
     char candidate[MAX_PATH];
     if (!ComposePath(candidate, MAX_PATH, folder, SourceSubfolder))
         return 0;
@@ -100,6 +93,10 @@ void PlaceWindow(HWND window, int x, int y, int width, int height)
     UpdateWindow(window);
 }
 
+// Where the viewer's window goes once it shows, and the timer that waits
+// for it.
+ViewerWatch viewerWatch;
+
 } // namespace
 
 UINT_PTR OpenInstructions(int language)
@@ -114,8 +111,7 @@ UINT_PTR OpenInstructions(int language)
     if (opened > ExecSucceeded)
         return opened;
     if (opened == SE_ERR_NOASSOC)
-        MessageBoxA(setupContext.mainWindow, documents.fallbackMessage, FallbackCaption,
-                    MB_OK | MB_ICONINFORMATION);
+        AskText(documents.fallbackMessage, FallbackCaption, MB_OK | MB_ICONINFORMATION);
 
     char command[MAX_PATH];
     if (!ComposePath(command, MAX_PATH, ExplorerCommand, source)
@@ -137,17 +133,25 @@ void ShowInstructionsBesideSetup()
     int height = GetDeviceCaps(dc, VERTRES);
     ReleaseDC(main, dc);
 
-    if (setupContext.viewerTimerId)
-        KillTimer(main, setupContext.viewerTimerId);
-    setupContext.viewerTimerId = 0;
-    setupContext.viewerX = 0;
-    setupContext.viewerY = 0;
-    setupContext.viewerWidth = width;
-    setupContext.viewerHeight = 2 * height / 3;
-    setupContext.viewerInstance = started;
-    setupContext.viewerTimerId = SetTimer(main, ViewerTimerId, ViewerTimerPeriod, NULL);
-
+    WatchForViewer(started, 0, 0, width, 2 * height / 3);
     PlaceWindow(main, 0, 2 * height / 3, width, height / 3);
+}
+
+void WatchForViewer(UINT_PTR started, int x, int y, int width, int height)
+{
+    StopWatchingForViewer();
+    viewerWatch.x = x;
+    viewerWatch.y = y;
+    viewerWatch.width = width;
+    viewerWatch.height = height;
+    viewerWatch.instance = started;
+    viewerWatch.timerId = SetTimer(setupContext.mainWindow, ViewerTimerId, ViewerTimerPeriod, NULL);
+}
+
+void StopWatchingForViewer()
+{
+    KillTimer(setupContext.mainWindow, viewerWatch.timerId);
+    viewerWatch.timerId = 0;
 }
 
 HWND FindWindowOfInstance(UINT_PTR value)
@@ -179,11 +183,11 @@ HWND FindWindowOfInstance(UINT_PTR value)
 
 void OnViewerTimer()
 {
-    if (!setupContext.viewerInstance)
+    if (!viewerWatch.instance)
         return;
     // The started value may match no window (the shell's result, say); the
     // viewer is then the window that came to the front.
-    HWND window = FindWindowOfInstance(setupContext.viewerInstance);
+    HWND window = FindWindowOfInstance(viewerWatch.instance);
     if (!window)
         window = GetForegroundWindow();
     if (!window)
@@ -195,10 +199,19 @@ void OnViewerTimer()
     if (window == setupContext.mainWindow)
         return;
 
-    if (KillTimer(setupContext.mainWindow, setupContext.viewerTimerId))
-        setupContext.viewerTimerId = 0;
-    setupContext.viewerInstance = 0;
-    PlaceWindow(window, setupContext.viewerX, setupContext.viewerY,
-                setupContext.viewerWidth, setupContext.viewerHeight);
+    if (KillTimer(setupContext.mainWindow, viewerWatch.timerId))
+        viewerWatch.timerId = 0;
+    viewerWatch.instance = 0;
+    PlaceWindow(window, viewerWatch.x, viewerWatch.y, viewerWatch.width, viewerWatch.height);
     SetForegroundWindow(setupContext.mainWindow);
+}
+
+ViewerWatch GetViewerWatch()
+{
+    return viewerWatch;
+}
+
+void ResetViewerWatch()
+{
+    viewerWatch = ViewerWatch();
 }

@@ -9,6 +9,11 @@ enum { ViewerTimerId = 4660 };  // the program's only timer
 void ShowInstructionsBesideSetup();
 UINT_PTR OpenInstructions(int language);
 HWND FindWindowOfInstance(UINT_PTR value);
+// Starts the timer that waits for the window of what was started as
+// `started`, to be placed at x, y with this size.
+void WatchForViewer(UINT_PTR started, int x, int y, int width, int height);
+// Safe to call any number of times.
+void StopWatchingForViewer();
 void OnViewerTimer();
 
 #endif

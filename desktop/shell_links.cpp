@@ -17,7 +17,6 @@ namespace {
 const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
 const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char ProductName[] = "Nimbalune";
-const char ExplorerCommand[] = "explorer.exe ";
 
 // The shell's link object and the two interfaces used on it, defined here
 // so that setup.exe needs no GUID library.

@@ -48,7 +48,7 @@ HWND CreatePanelControl(const ControlLayout &layout, const char *text)
 void BuildPanelText(char *text, int noPreviousInstall)
 {
     char previous[ShortValueSize];
-    GetProfileStringA(ProductSection, "Directory", "", previous, ShortValueSize);
+    GetProfileStringA(ProductSection, DirectoryKey, "", previous, ShortValueSize);
     if (previous[0] && !noPreviousInstall) {
         // At most 127 characters of directory: the whole always fits.
         ComposePath(text, PanelTextSize, MessageText(AlreadyInstalledPrefix), previous);

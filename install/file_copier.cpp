@@ -10,16 +10,7 @@
 namespace {
 
 const int TitleSize = 64;
-const int FullPercent = 100;
 const DWORD NoSize = 0xFFFFFFFF;    // GetFileSize's error value
-
-char searchPattern[CopyPathSize];
-char sourcePath[CopyPathSize];
-char destinationPath[CopyPathSize];
-
-// Where the file name goes in each path.
-int sourceNameStart;
-int destinationNameStart;
 
 void NoteFailure(CopyFailureHandler onFailure, const char *path)
 {
@@ -49,16 +40,40 @@ DWORD StoredSize(const WIN32_FIND_DATAA &entry)
     return entry.nFileSizeHigh ? NoSize : entry.nFileSizeLow;
 }
 
+// One copy: its pattern and the paths of its current file, what its
+// progress window shows and how far it is.
+struct CopyJob {
+    char searchPattern[CopyPathSize];
+    char sourcePath[CopyPathSize];
+    char destinationPath[CopyPathSize];
+    // Where the file name goes in each path.
+    int sourceNameStart;
+    int destinationNameStart;
+
+    int withProgress;
+    char text[ProgressTextSize];    // the heading, then the current file name
+    int headingLength;
+    LONGLONG totalBytes;
+    LONGLONG doneBytes;
+    int shownPercent;
+    // Set when the window shows less than the copy has done. The report
+    // after a file waits for the next file's report, which follows at once
+    // with the same percentage and the next name.
+    int windowBehind;
+    DWORD started;
+    DWORD lastPaint;
+};
+
 // Sum of the stored sizes of every matching file.
-LONGLONG TotalStoredBytes()
+LONGLONG TotalStoredBytes(const CopyJob &job)
 {
     LONGLONG total = 0;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(searchPattern, &entry);
+    HANDLE search = FindFirstFileA(job.searchPattern, &entry);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     do {
-        if (IsDirectory(entry) || sourceNameStart + lstrlenA(entry.cFileName) >= CopyPathSize)
+        if (IsDirectory(entry) || job.sourceNameStart + lstrlenA(entry.cFileName) >= CopyPathSize)
             continue;
         DWORD size = StoredSize(entry);
         if (size != NoSize)
@@ -88,7 +103,7 @@ int Percent(LONGLONG done, LONGLONG total)
 // Expands or copies the open source into destinationPath; 1 when the
 // whole file arrived. A copy that fails part-way is deleted rather than
 // left truncated.
-int ExpandOneFile(HANDLE source)
+int ExpandOneFile(HANDLE source, const char *destinationPath)
 {
     // CreateFileA rather than OpenFile, which takes no path of
     // OFS_MAXPATHNAME (128) characters or more: a previous directory of 127
@@ -107,75 +122,53 @@ int ExpandOneFile(HANDLE source)
 // Puts the pattern into searchPattern and sourcePath and the directory,
 // with its backslash, into destinationPath; 0 for a pattern that does not
 // fit, which leaves nothing to search.
-int SetUpPattern(const char *sourcePattern, const char *destinationDirectory)
+int SetUpPattern(CopyJob &job, const char *sourcePattern, const char *destinationDirectory)
 {
     if (lstrlenA(sourcePattern) >= CopyPathSize)
         return 0;
-    lstrcpyA(searchPattern, sourcePattern);
-    lstrcpyA(sourcePath, sourcePattern);
-    sourceNameStart = 0;
-    for (int i = lstrlenA(sourcePath) - 1; i >= 0; --i) {
-        if (sourcePath[i] == '\\') {
-            sourceNameStart = i + 1;
-            break;
-        }
-    }
+    lstrcpyA(job.searchPattern, sourcePattern);
+    lstrcpyA(job.sourcePath, sourcePattern);
+    job.sourceNameStart = NameStart(job.sourcePath);
 
     // A directory too long for the path buffer leaves no room for any name,
     // so each file fails to fit in CopyOneFile and is counted.
-    if (ComposePath(destinationPath, CopyPathSize, destinationDirectory, "\\"))
-        destinationNameStart = lstrlenA(destinationPath);
+    if (ComposePath(job.destinationPath, CopyPathSize, destinationDirectory, "\\"))
+        job.destinationNameStart = lstrlenA(job.destinationPath);
     else
-        destinationNameStart = CopyPathSize;
+        job.destinationNameStart = CopyPathSize;
     return 1;
 }
 
-// What the progress window of one copy shows, and how far the copy is.
-struct CopyProgress {
-    int withProgress;
-    char text[ProgressTextSize];    // the heading, then the current file name
-    int headingLength;
-    LONGLONG totalBytes;
-    LONGLONG doneBytes;
-    int shownPercent;
-    // Set when the window shows less than the copy has done. The report
-    // after a file waits for the next file's report, which follows at once
-    // with the same percentage and the next name.
-    int windowBehind;
-    DWORD started;
-    DWORD lastPaint;
-};
-
-void StartProgress(CopyProgress &progress, int withProgress, const char *heading)
+void StartProgress(CopyJob &job, int withProgress, const char *heading)
 {
-    progress.withProgress = withProgress;
+    job.withProgress = withProgress;
     for (int i = 0; i < ProgressTextSize; ++i)
-        progress.text[i] = 0;
-    progress.headingLength = 0;
+        job.text[i] = 0;
+    job.headingLength = 0;
     if (heading) {
-        progress.headingLength = lstrlenA(heading);
-        if (progress.headingLength > HeadingLimit)
-            progress.headingLength = HeadingLimit;
-        lstrcpynA(progress.text, heading, progress.headingLength + 1);
+        job.headingLength = lstrlenA(heading);
+        if (job.headingLength > HeadingLimit)
+            job.headingLength = HeadingLimit;
+        lstrcpynA(job.text, heading, job.headingLength + 1);
     }
-    progress.totalBytes = 0;
-    progress.doneBytes = 0;
-    progress.shownPercent = 0;
-    progress.windowBehind = 0;
+    job.totalBytes = 0;
+    job.doneBytes = 0;
+    job.shownPercent = 0;
+    job.windowBehind = 0;
 }
 
 // With progress: opens the window on the heading alone and sizes the copy;
 // 0 (the window closed again) when there is nothing to copy.
-int OpenProgress(CopyProgress &progress)
+int OpenProgress(CopyJob &job)
 {
-    if (!progress.withProgress)
+    if (!job.withProgress)
         return 1;
     char title[TitleSize];
     title[0] = 0;
     GetWindowTextA(setupContext.mainWindow, title, TitleSize);
-    ReportProgress(0, setupContext.mainWindow, title, progress.text);
-    progress.totalBytes = TotalStoredBytes();
-    if (progress.totalBytes == 0) {
+    ReportProgress(0, setupContext.mainWindow, title, job.text);
+    job.totalBytes = TotalStoredBytes(job);
+    if (job.totalBytes == 0) {
         ReportProgress(FullPercent, setupContext.mainWindow, NULL, NULL);
         return 0;
     }
@@ -184,72 +177,72 @@ int OpenProgress(CopyProgress &progress)
 
 // Before a file's copy: shows its name when a paint is due; returns the
 // bytes it counts for.
-DWORD PaceFileStart(CopyProgress &progress, const WIN32_FIND_DATAA &entry)
+DWORD PaceFileStart(CopyJob &job, const WIN32_FIND_DATAA &entry)
 {
     DWORD fileBytes = 0;
-    DWORD size = progress.withProgress ? StoredSize(entry) : NoSize;
+    DWORD size = job.withProgress ? StoredSize(entry) : NoSize;
     // A file without a size of its own is copied under the last
     // report, which must then be on the screen.
-    int reportDue = progress.windowBehind;
+    int reportDue = job.windowBehind;
     if (size != NoSize) {
         fileBytes = size;
-        lstrcpynA(progress.text + progress.headingLength, entry.cFileName,
-                  ProgressTextSize - progress.headingLength);
-        progress.shownPercent = Percent(progress.doneBytes, progress.totalBytes);
+        lstrcpynA(job.text + job.headingLength, entry.cFileName,
+                  ProgressTextSize - job.headingLength);
+        job.shownPercent = Percent(job.doneBytes, job.totalBytes);
         DWORD now = GetTickCount();
-        reportDue = PaintDue(now - progress.lastPaint, now - progress.started, progress.doneBytes, fileBytes);
-        progress.windowBehind = 1;
+        reportDue = PaintDue(now - job.lastPaint, now - job.started, job.doneBytes, fileBytes);
+        job.windowBehind = 1;
     }
     if (reportDue) {
-        progress.lastPaint = GetTickCount();
-        ReportProgress(progress.shownPercent, setupContext.mainWindow, NULL, progress.text);
-        progress.windowBehind = 0;
+        job.lastPaint = GetTickCount();
+        ReportProgress(job.shownPercent, setupContext.mainWindow, NULL, job.text);
+        job.windowBehind = 0;
     }
     return fileBytes;
 }
 
 // After a file's copy: counts its bytes; the paint waits for the next file.
-void PaceFileDone(CopyProgress &progress, DWORD fileBytes)
+void PaceFileDone(CopyJob &job, DWORD fileBytes)
 {
-    if (!progress.withProgress)
+    if (!job.withProgress)
         return;
-    progress.doneBytes += fileBytes;
-    int percent = Percent(progress.doneBytes, progress.totalBytes);
-    if (percent != progress.shownPercent) {
-        progress.shownPercent = percent;
-        progress.windowBehind = 1;
+    job.doneBytes += fileBytes;
+    int percent = Percent(job.doneBytes, job.totalBytes);
+    if (percent != job.shownPercent) {
+        job.shownPercent = percent;
+        job.windowBehind = 1;
     }
 }
 
 // After the last file: shows what is left to show (100 %, which closes the
 // window) and closes the window.
-void CloseProgress(CopyProgress &progress)
+void CloseProgress(CopyJob &job)
 {
-    if (progress.windowBehind)
-        ReportProgress(progress.shownPercent, setupContext.mainWindow, NULL, progress.text);
-    if (progress.withProgress)
+    if (job.windowBehind)
+        ReportProgress(job.shownPercent, setupContext.mainWindow, NULL, job.text);
+    if (job.withProgress)
         ReportProgress(FullPercent, setupContext.mainWindow, NULL, "");
 }
 
 // Copies the file of one search entry from sourcePath to destinationPath.
-void CopyOneFile(const WIN32_FIND_DATAA &entry, CopyProgress &progress, CopyFailureHandler onFailure)
+void CopyOneFile(const WIN32_FIND_DATAA &entry, CopyJob &job, CopyFailureHandler onFailure)
 {
-    if (!PutName(sourcePath, sourceNameStart, entry.cFileName)
-        || !PutName(destinationPath, destinationNameStart, entry.cFileName)) {
+    if (!PutName(job.sourcePath, job.sourceNameStart, entry.cFileName)
+        || !PutName(job.destinationPath, job.destinationNameStart, entry.cFileName)) {
         NoteFailure(onFailure, entry.cFileName);
         return;
     }
-    HANDLE source = CreateFileA(sourcePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    HANDLE source = CreateFileA(job.sourcePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, NULL);
     if (source == INVALID_HANDLE_VALUE) {
-        NoteFailure(onFailure, destinationPath);
+        NoteFailure(onFailure, job.destinationPath);
         return;
     }
-    DWORD fileBytes = PaceFileStart(progress, entry);
-    if (!ExpandOneFile(source))
-        NoteFailure(onFailure, destinationPath);
+    DWORD fileBytes = PaceFileStart(job, entry);
+    if (!ExpandOneFile(source, job.destinationPath))
+        NoteFailure(onFailure, job.destinationPath);
     CloseHandle(source);
-    PaceFileDone(progress, fileBytes);
+    PaceFileDone(job, fileBytes);
 }
 
 } // namespace
@@ -257,34 +250,25 @@ void CopyOneFile(const WIN32_FIND_DATAA &entry, CopyProgress &progress, CopyFail
 void CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading,
                CopyFailureHandler onFailure)
 {
-    CopyProgress progress;
-    StartProgress(progress, withProgress, heading);
-    if (!SetUpPattern(sourcePattern, destinationDirectory)) {
+    CopyJob job;
+    StartProgress(job, withProgress, heading);
+    if (!SetUpPattern(job, sourcePattern, destinationDirectory)) {
         NoteFailure(onFailure, sourcePattern);
         return;
     }
-    if (!OpenProgress(progress))
+    if (!OpenProgress(job))
         return;
 
-    progress.started = GetTickCount();
-    progress.lastPaint = progress.started;
+    job.started = GetTickCount();
+    job.lastPaint = job.started;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(searchPattern, &entry);
+    HANDLE search = FindFirstFileA(job.searchPattern, &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (!IsDirectory(entry))
-                CopyOneFile(entry, progress, onFailure);
+                CopyOneFile(entry, job, onFailure);
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
-    CloseProgress(progress);
-}
-
-CopierPaths GetCopierPaths()
-{
-    CopierPaths paths;
-    paths.searchPattern = searchPattern;
-    paths.sourcePath = sourcePath;
-    paths.destinationPath = destinationPath;
-    return paths;
+    CloseProgress(job);
 }

@@ -19,12 +19,4 @@ typedef void (*CopyFailureHandler)(const char *path);
 void CopyFiles(const char *sourcePattern, const char *destinationDirectory, int withProgress, const char *heading,
                CopyFailureHandler onFailure);
 
-// Read access for the tests: the pattern and the paths of the latest file.
-struct CopierPaths {
-    const char *searchPattern;
-    const char *sourcePath;
-    const char *destinationPath;
-};
-CopierPaths GetCopierPaths();
-
 #endif

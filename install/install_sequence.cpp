@@ -116,9 +116,9 @@ void RunInstallSequence()
             DeleteFileA(path);
     }
 
-    WriteProfileStringA(ProductSection, "Directory", setupContext.installDir);
-    WriteInstallPath("INI file", "\\nimbalun.ini");
-    WriteInstallPath("Program", "\\nimbalun.exe");
+    WriteProfileStringA(ProductSection, DirectoryKey, setupContext.installDir);
+    WriteInstallPath(IniFileKey, "\\nimbalun.ini");
+    WriteInstallPath(ProgramKey, "\\nimbalun.exe");
 
     InstallDesktopIntegration();
     InstallProgmanGroup(NoteFailedCopy);

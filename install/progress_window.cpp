@@ -3,13 +3,13 @@
 // report paints the window at once.
 #include "install/progress_window.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 
 const char ProgressClassName[] = "NLclasse_progression";
 
 namespace {
 
 const UINT ProgressClassStyle = CS_VREDRAW | CS_HREDRAW | CS_NOCLOSE | CS_BYTEALIGNCLIENT;
-const int FullPercent = 100;
 
 // Layout of the client area, in pixels.
 const int TextMargin = 10;          // around the heading and file name
@@ -156,4 +156,13 @@ ProgressState GetProgressState()
     state.text = progressText;
     state.window = progressWindow;
     return state;
+}
+
+void ResetProgressWindow()
+{
+    if (progressWindow)
+        DestroyWindow(progressWindow);
+    progressWindow = NULL;
+    progressPercent = 0;
+    progressText = NULL;
 }

@@ -6,15 +6,10 @@
 
 extern const char ProgressClassName[];
 
+// The percentage of a whole copy: a report of it closes the window.
+enum { FullPercent = 100 };
+
 void ReportProgress(int percent, HWND owner, const char *title, const char *text);
 LRESULT CALLBACK ProgressWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Read access for the tests: what the latest report asked the window to show.
-struct ProgressState {
-    int percent;
-    const char *text;
-    HWND window;                // null while no progress window is open
-};
-ProgressState GetProgressState();
 
 #endif

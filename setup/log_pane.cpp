@@ -2,6 +2,7 @@
 // the stock fixed font. Each character is drawn the moment it is written.
 #include "setup/log_pane.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 
 #include <stdarg.h>
 

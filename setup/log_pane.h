@@ -20,18 +20,4 @@ void UpdateLogMetrics();
 void PaintLogPane(HDC dc);
 void ClearLogGrid();
 
-// Read access for the window procedure's callers and the tests.
-struct LogPaneState {
-    const char *grid;           // LogRows x LogColumns bytes, row-major
-    int cellWidth;
-    int lineHeight;
-    int visibleColumns;
-    int visibleRows;
-    int cursorColumn;
-    int cursorRow;
-    const char *buffer;         // the last formatted text
-};
-LogPaneState GetLogPaneState();
-void ResetLogPane();
-
 #endif

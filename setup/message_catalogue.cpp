@@ -2,6 +2,7 @@
 // written in UTF-8 here and compiled to Windows-1252 bytes.
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 
 namespace {
 
@@ -114,13 +115,23 @@ const char *MessageText(int id)
     return text ? text : "";
 }
 
+int AskText(const char *text, const char *caption, UINT style)
+{
+    return MessageBoxA(setupContext.mainWindow, text, caption, style);
+}
+
+int Ask(int id, UINT style)
+{
+    return AskText(MessageText(id), MessageText(SetupCaption), style);
+}
+
 void ChooseLanguage()
 {
     int proposed = setupContext.language;
     const char *question = proposed == LanguageFrench ? LanguageQuestionFrench : LanguageQuestionEnglish;
-    int answer = MessageBoxA(setupContext.mainWindow, question, MessageText(SetupCaption), MB_ICONQUESTION | MB_YESNO);
+    int answer = AskText(question, MessageText(SetupCaption), MB_ICONQUESTION | MB_YESNO);
     setupContext.language = answer == IDYES ? proposed : 1 - proposed;
-    WriteProfileStringA(ProductSection, "Language", setupContext.language == LanguageFrench ? "0" : "1");
+    WriteProfileStringA(ProductSection, LanguageKey, setupContext.language == LanguageFrench ? "0" : "1");
 }
 
 void ResetMessageCatalogue()

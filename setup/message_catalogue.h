@@ -2,6 +2,8 @@
 #ifndef NIMBALUNE_MESSAGE_CATALOGUE_H
 #define NIMBALUNE_MESSAGE_CATALOGUE_H
 
+#include <windows.h>
+
 enum MessageId {
     ControlPanelLinkName = 1,
     InternalError2 = 3,
@@ -36,11 +38,14 @@ void ChooseLanguage();
 // The entry's text in the current language; "" for an unset or unknown id.
 const char *MessageText(int id);
 
+// A message box owned by the main window; its answer, 0 when it could not
+// be shown.
+int AskText(const char *text, const char *caption, UINT style);
+// The same with the catalogue's text and the setup's caption.
+int Ask(int id, UINT style);
+
 // The bilingual language questions, one per proposed language.
 extern const char LanguageQuestionFrench[];
 extern const char LanguageQuestionEnglish[];
-
-// Clears the initialisation flag so that tests can start afresh.
-void ResetMessageCatalogue();
 
 #endif

@@ -17,7 +17,7 @@ const char NoProductWindowSection[] = "";
 void CloseRunningProduct()
 {
     char iniFile[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, "INI file", "", iniFile, PathBufferSize))
+    if (!GetProfileStringA(ProductSection, IniFileKey, "", iniFile, PathBufferSize))
         return;
     UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
     HWND product = (HWND)(UINT_PTR)window;

@@ -18,8 +18,13 @@ enum {
 
 #define InitialInstallDir "f:\\NimbaLun"
 
-// The product's section of win.ini.
+// The product's section of win.ini and the keys the setup reads and writes
+// in it.
 extern const char ProductSection[];
+extern const char DirectoryKey[];      // the installation directory
+extern const char ProgramKey[];        // the installed program's path
+extern const char IniFileKey[];        // the product's own INI file
+extern const char LanguageKey[];       // "0" French, "1" English
 
 struct SetupContext {
     int language;               // LanguageFrench or LanguageEnglish
@@ -32,17 +37,8 @@ struct SetupContext {
     char installDir[PathBufferSize]; // first character is the drive letter
     char selectedDrive;         // upper-case drive letter
     int installDone;
-    UINT_PTR viewerTimerId;     // 0 when no viewer timer runs
-    UINT_PTR viewerInstance;    // what the instructions viewer was started as
-    int viewerX;
-    int viewerY;
-    int viewerWidth;
-    int viewerHeight;
 };
 
 extern SetupContext setupContext;
-
-// Puts every field back to its value at process start.
-void ResetSetupContext();
 
 #endif

@@ -9,6 +9,7 @@
 #include "destination/destination_panel.h"
 #include "desktop/instructions_viewer.h"
 #include "install/install_sequence.h"
+#include "setup/path_text.h"
 
 namespace {
 
@@ -22,11 +23,6 @@ const int IncompleteNoticeSize = 256;
 const UINT ColourQuestionStyle = MB_ICONQUESTION | MB_YESNO;
 const UINT OldWindowsQuestionStyle = MB_ICONWARNING | MB_DEFBUTTON2 | MB_YESNO;
 const UINT NewerVersionQuestionStyle = MB_ICONQUESTION | MB_DEFBUTTON2 | MB_YESNO;
-
-int Ask(int id, UINT style)
-{
-    return MessageBoxA(setupContext.mainWindow, MessageText(id), MessageText(SetupCaption), style);
-}
 
 void UpperCaseLetters(char *text)
 {
@@ -51,7 +47,7 @@ void CheckColourDepth()
 int NewerVersionInstalled()
 {
     char program[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, "Program", "", program, PathBufferSize))
+    if (!GetProfileStringA(ProductSection, ProgramKey, "", program, PathBufferSize))
         return 0;
     DWORD versionMS, versionLS;
     return QueryInstalledVersion(program, &versionMS, &versionLS) && versionMS > NewestAcceptedVersion;
@@ -61,7 +57,7 @@ int NewerVersionInstalled()
 void ShowDestinationPanel()
 {
     char directory[ShortValueSize];
-    if (!GetProfileStringA(ProductSection, "Directory", "", directory, ShortValueSize)) {
+    if (!GetProfileStringA(ProductSection, DirectoryKey, "", directory, ShortValueSize)) {
         CreateDestinationPanel('C', 1);
         return;
     }
@@ -81,7 +77,7 @@ void ShowFinalNotice()
     }
     char text[IncompleteNoticeSize];
     wsprintfA(text, MessageText(IncompleteInstallFormat), failedCopies);
-    MessageBoxA(setupContext.mainWindow, text, MessageText(SetupCaption), MB_ICONWARNING | MB_OK);
+    AskText(text, MessageText(SetupCaption), MB_ICONWARNING | MB_OK);
 }
 
 } // namespace
@@ -129,10 +125,10 @@ int RunSetupDriver()
     return 0;
 }
 
-int EnterProgramFolder(char *programPath)
+int EnterSourceFolder(char *folder)
 {
-    UpperCaseLetters(programPath);
-    BYTE drive = (BYTE)(programPath[0] - 'A');
+    UpperCaseLetters(folder);
+    BYTE drive = (BYTE)(folder[0] - 'A');
     if (drive >= DriveCount) {
         Ask(InternalError3, MB_ICONERROR);
         return 0;
@@ -141,24 +137,16 @@ int EnterProgramFolder(char *programPath)
     char driveOnly[] = "A:";
     driveOnly[0] = (char)('A' + drive);
     SetCurrentDirectoryA(driveOnly);
-
-    for (int i = lstrlenA(programPath) - 1; i >= 0; --i)
-        if (programPath[i] == '\\') {
-            programPath[i] = 0;
-            break;
-        }
-    SetCurrentDirectoryA(programPath);
+    SetCurrentDirectoryA(folder);
     return 1;
 }
 
 int LocateSourceFolder()
 {
-    char path[PathBufferSize];
-    DWORD length = GetModuleFileNameA(setupContext.instance, path, PathBufferSize);
-    if (length == 0) {
+    char folder[MAX_PATH];
+    if (!GetProgramFolder(setupContext.instance, folder, MAX_PATH)) {
         Ask(InternalError2, MB_ICONERROR);
         return 0;
     }
-    path[PathBufferSize - 1] = 0;   // a cut path may come back unterminated
-    return EnterProgramFolder(path);
+    return EnterSourceFolder(folder);
 }

@@ -12,9 +12,8 @@ void RunMessageLoop();
 // MessageId, or 0 when nothing is to be asked.
 int ColourWarningFor(int colourBits);
 
-// Makes the folder of the program at this path (changed in place) the
-// current directory; shows the error and returns 0 for a path without a
-// drive letter.
-int EnterProgramFolder(char *programPath);
+// Makes this folder (upper-cased in place) the current directory; shows the
+// error and returns 0 for a folder without a drive letter.
+int EnterSourceFolder(char *folder);
 
 #endif

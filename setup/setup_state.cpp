@@ -6,6 +6,7 @@
 #include "setup/log_pane.h"
 #include "destination/destination_panel.h"
 #include "desktop/instructions_viewer.h"
+#include "setup/program_state.h"
 
 void InitSetupState()
 {
@@ -18,7 +19,15 @@ void InitSetupState()
 
 void CleanUpSetup()
 {
-    KillTimer(setupContext.mainWindow, setupContext.viewerTimerId);
-    setupContext.viewerTimerId = 0;
+    StopWatchingForViewer();
     CloseDestinationPanel();
+}
+
+void ResetProgramState()
+{
+    ResetSetupContext();
+    ResetMessageCatalogue();
+    ResetLogPane();
+    ResetProgressWindow();
+    ResetViewerWatch();
 }

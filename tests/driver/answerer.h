@@ -12,7 +12,7 @@ namespace nldriver {
 
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(int button, DWORD timeoutMs = 10000)
+    explicit BoxAnswerer(int button, DWORD timeoutMs = nltest::PatientMs)
         : thread_([this, button, timeoutMs] {
               box_ = WaitForMessageBox(GetCurrentProcessId(), timeoutMs);
               if (box_.handle)

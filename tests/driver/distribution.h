@@ -77,7 +77,7 @@ extern const char ExplorerClass[];
 void CloseWindowsOfClass(const std::string &className);
 
 // The top-level window of the process with this title.
-HWND SetupWindow(const Process &process, DWORD timeoutMs = 15000);
+HWND SetupWindow(const Process &process, DWORD timeoutMs = nltest::PatientMs);
 // The Xvfb screen of this run, "1024x768x24" by default.
 std::string ScreenName();
 

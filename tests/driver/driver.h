@@ -22,7 +22,7 @@ struct Process {
 // Starts a command line in a working directory ("" for the driver's own).
 Process Launch(const std::string &commandLine, const std::string &directory = "");
 // Waits for the process to end; returns its exit code, or -1 on time-out.
-int WaitForExit(const Process &process, DWORD timeoutMs = 30000);
+int WaitForExit(const Process &process, DWORD timeoutMs = nltest::PatientMs);
 bool IsRunning(const Process &process);
 void Kill(const Process &process);
 void Close(Process &process);
@@ -40,13 +40,15 @@ struct WindowInfo {
 WindowInfo Describe(HWND window);
 // The visible top-level windows, of one process (0: of every process).
 std::vector<WindowInfo> TopWindows(DWORD processId = 0);
+// Whether a window lies at x, y with this size, on the screen.
+bool HasRect(HWND window, int x, int y, int width, int height);
 // Writes the top-level windows, with their rectangles, to standard output.
 void LogWindows(const char *label, DWORD processId = 0);
 
 // Polls until the predicate finds a window of the process; null on time-out.
 HWND WaitForWindow(DWORD processId, const std::function<bool(const WindowInfo &)> &match,
-                   DWORD timeoutMs = 15000);
-HWND WaitForWindowTitled(DWORD processId, const std::string &title, DWORD timeoutMs = 15000);
+                   DWORD timeoutMs = nltest::PatientMs);
+HWND WaitForWindowTitled(DWORD processId, const std::string &title, DWORD timeoutMs = nltest::PatientMs);
 using nltest::WaitUntil;
 
 // A message box: caption, text, its buttons and which one is the default.
@@ -65,11 +67,11 @@ MessageBoxInfo ReadMessageBox(HWND box);
 // before they are set.
 MessageBoxInfo ReadMessageBoxWhenWritten(HWND box);
 // Waits for a message box of the process; its handle is null on time-out.
-MessageBoxInfo WaitForMessageBox(DWORD processId, DWORD timeoutMs = 15000);
+MessageBoxInfo WaitForMessageBox(DWORD processId, DWORD timeoutMs = nltest::PatientMs);
 // Presses one button of a message box (IDYES, IDNO, IDOK ...).
 void Answer(const MessageBoxInfo &box, int button);
 // Waits until the box has gone.
-bool WaitGone(HWND window, DWORD timeoutMs = 10000);
+bool WaitGone(HWND window, DWORD timeoutMs = nltest::PatientMs);
 
 // Keyboard and clicks.
 void TypeChar(HWND window, char character);

@@ -2,6 +2,9 @@
 #include "driver/readback.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
+#include "support/shell_support.h"
+#include "support/product_names.h"
+#include "driver/distribution.h"
 
 #include <sstream>
 
@@ -30,22 +33,14 @@ bool CopyTree(const std::string &from, const std::string &to)
 {
     if (!nltest::MakeDirectories(to))
         return false;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(nltest::JoinPath(from, "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = true;
-    do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string source = nltest::JoinPath(from, name), target = nltest::JoinPath(to, name);
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    bool ok = nltest::DirectoryExists(from);
+    nltest::ForEachEntry(from, [&](const WIN32_FIND_DATAA &entry) {
+        std::string source = nltest::JoinPath(from, entry.cFileName), target = nltest::JoinPath(to, entry.cFileName);
+        if (nltest::IsDirectoryEntry(entry))
             ok = CopyTree(source, target) && ok;
         else
             ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    });
     return ok;
 }
 
@@ -95,11 +90,25 @@ std::string InstallThrough(const std::string &setup)
     return box.text;
 }
 
+void WaitForWindowsOfInstallation()
+{
+    // The setup started Explorer and the product before its final box. The
+    // product's window is still to come while its process runs: a product
+    // that could not start has none.
+    WaitForWindow(0, [](const WindowInfo &w) {
+        return w.className == ExplorerClass && w.title == nltest::ProgramsFolderName;
+    });
+    WaitUntil([] {
+        for (const WindowInfo &w : TopWindows())
+            if (w.className == "NimbaluneSample")
+                return true;
+        return nltest::ProcessIds("nimbalun.exe").empty();
+    });
+}
+
 void CloseWindowsOfInstallation()
 {
-    WaitForWindow(0, [](const WindowInfo &w) { return w.className == "ExplorerWClass" && w.title == "Nimbalune"; },
-                  5000);
-    WaitForWindow(0, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; }, 500);
+    WaitForWindowsOfInstallation();
     CloseProductWindows();
 }
 

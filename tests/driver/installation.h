@@ -37,9 +37,11 @@ MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWO
 std::string InstallThrough(const std::string &setup);
 
 // After an installation: waits for the Explorer window the setup opens (it
-// may appear after the setup has ended) and the product's, then closes
-// them. An Explorer left running keeps the prefix's Wine server, and with
-// it the test's output, alive.
+// may appear after the setup has ended) and the product's, while the
+// product runs.
+void WaitForWindowsOfInstallation();
+// Both, then closes them. An Explorer left running keeps the prefix's Wine
+// server, and with it the test's output, alive.
 void CloseWindowsOfInstallation();
 
 // A test of whole installations: it starts from a machine that never saw the

@@ -2,25 +2,24 @@
 #include "driver/driver.h"
 #include "driver/readback.h"
 #include "support/test_support.h"
+#include "support/product_names.h"
 
 #include <windows.h>
 
 namespace nldriver {
 
-const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
-
 void ForgetProduct()
 {
-    nltest::DeleteProfileSection("Nimba Lune");
+    nltest::DeleteProfileSection(nltest::ProductSection);
     for (const char *directory : {"C:\\NimbaLun", "D:\\NimbaLun", "H:\\NimbaLun"})
         nltest::RemoveTree(directory);
-    nltest::DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKey);
+    nltest::DeleteRegistryTree(HKEY_LOCAL_MACHINE, nltest::UninstallKey);
 
-    nltest::RemoveTree(nltest::JoinPath(ShellFolder("Programs"), "Nimbalune"));
+    nltest::RemoveTree(nltest::JoinPath(ShellFolder("Programs"), nltest::ProgramsFolderName));
     for (const char *folder : {"Start Menu", "Desktop"})
-        for (const char *name : {"Control panel of Nimbalune.lnk", "Panneau de contr\xf4le de Nimbalune.lnk"})
-            DeleteFileA(nltest::JoinPath(ShellFolder(folder), name).c_str());
-    DeleteFileA(nltest::JoinPath(ShellFolder("StartUp"), "Nimbalune.lnk").c_str());
+        for (const nltest::LanguageNames *language : nltest::Languages)
+            DeleteFileA(nltest::JoinPath(ShellFolder(folder), nltest::Cp1252(language->controlPanelLink)).c_str());
+    DeleteFileA(nltest::JoinPath(ShellFolder("StartUp"), nltest::StartUpLinkName).c_str());
 
     std::string windows = WindowsDirectory();
     DeleteFileA(nltest::JoinPath(windows, "nimbalun.grp").c_str());

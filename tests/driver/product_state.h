@@ -7,8 +7,6 @@
 
 namespace nldriver {
 
-extern const char UninstallKey[];
-
 // Removes the product's win.ini section, installation folders on C: and D:,
 // uninstall entry, shortcuts, group file and group registration.
 void ForgetProduct();

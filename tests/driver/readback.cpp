@@ -11,25 +11,14 @@ namespace {
 void Walk(const std::string &root, const std::string &relative, bool wantDirectories,
           std::vector<std::string> &out)
 {
-    WIN32_FIND_DATAA entry;
-    std::string base = relative.empty() ? root : nltest::JoinPath(root, relative);
-    HANDLE search = FindFirstFileA(nltest::JoinPath(base, "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string path = relative.empty() ? name : relative + "\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wantDirectories)
-                out.push_back(path);
-            Walk(root, path, wantDirectories, out);
-        } else if (!wantDirectories) {
+    nltest::ForEachEntry(relative.empty() ? root : nltest::JoinPath(root, relative), [&](const WIN32_FIND_DATAA &entry) {
+        std::string path = relative.empty() ? entry.cFileName : relative + "\\" + entry.cFileName;
+        bool directory = nltest::IsDirectoryEntry(entry);
+        if (directory == wantDirectories)
             out.push_back(path);
-        }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+        if (directory)
+            Walk(root, path, wantDirectories, out);
+    });
 }
 
 } // namespace
@@ -51,8 +40,7 @@ std::vector<std::string> ListDirectories(const std::string &directory)
 std::string ShellFolder(const std::string &name)
 {
     std::string value;
-    nltest::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                               name, value);
+    nltest::ReadRegistryString(HKEY_CURRENT_USER, nltest::ShellFoldersKey, name, value);
     return value;
 }
 

@@ -6,23 +6,6 @@ namespace nldriver {
 
 namespace {
 
-struct Collect {
-    DWORD processId;
-    std::vector<WindowInfo> found;
-};
-
-BOOL CALLBACK CollectTopWindow(HWND window, LPARAM parameter)
-{
-    Collect *collect = (Collect *)parameter;
-    if (!IsWindowVisible(window))
-        return TRUE;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (collect->processId == 0 || owner == collect->processId)
-        collect->found.push_back(Describe(window));
-    return TRUE;
-}
-
 BOOL CALLBACK CollectChild(HWND window, LPARAM parameter)
 {
     ((std::vector<HWND> *)parameter)->push_back(window);
@@ -50,9 +33,17 @@ WindowInfo Describe(HWND window)
 
 std::vector<WindowInfo> TopWindows(DWORD processId)
 {
-    Collect collect = {processId, {}};
-    EnumWindows(CollectTopWindow, (LPARAM)&collect);
-    return collect.found;
+    std::vector<WindowInfo> found;
+    for (HWND window : nltest::TopLevelWindows(processId))
+        if (IsWindowVisible(window))
+            found.push_back(Describe(window));
+    return found;
+}
+
+bool HasRect(HWND window, int x, int y, int width, int height)
+{
+    RECT r = Describe(window).rect;
+    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
 }
 
 void LogWindows(const char *label, DWORD processId)

@@ -1,6 +1,7 @@
 // The colour-depth question, on a 256-colour and a 65536-colour screen.
 // wine-screens: 1024x768x8 1024x768x16
 #include "start_up.h"
+#include "support/shell_support.h"
 
 namespace {
 
@@ -17,19 +18,7 @@ const char *const PaletteTexts[] = {
 class ColourDepth : public StartUp {
 protected:
     // The names in the medium's folder, to see that nothing was touched.
-    std::vector<std::string> Listing()
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA(nltest::JoinPath(medium.folder(), "*").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                names.push_back(entry.cFileName);
-            while (FindNextFileA(search, &entry));
-            FindClose(search);
-        }
-        return names;
-    }
+    std::set<std::string> Listing() { return nltest::DirectoryEntries(medium.folder()); }
 };
 
 TEST_F(ColourDepth, PaletteScreenIsAskedAboutAndYesStops)
@@ -37,7 +26,7 @@ TEST_F(ColourDepth, PaletteScreenIsAskedAboutAndYesStops)
     if (ScreenName() != "1024x768x8")
         GTEST_SKIP() << "a 256-colour screen only";
     InstallNewerVersion();
-    std::vector<std::string> before = Listing();
+    std::set<std::string> before = Listing();
 
     for (int chosen : {French, English}) {
         SCOPED_TRACE(chosen == French ? "French" : "English");

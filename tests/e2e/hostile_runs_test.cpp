@@ -8,6 +8,7 @@
 #include "driver/readback.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
+#include "support/product_names.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ namespace {
 
 using namespace nldriver;
 
-const char Success[] = "The installation ends successfully.\n";
+const std::string Success = nltest::English.doneNotice;
 
 std::string Incomplete(int files)
 {
@@ -36,7 +37,7 @@ protected:
     std::string InstallWithDirectory(const std::string &directory, const std::string &setup = "")
     {
         if (!directory.empty())
-            nltest::SetProfile("Nimba Lune", "Directory", directory.c_str());
+            nltest::SetProfile(nltest::ProductSection, nltest::DirectoryKey, directory.c_str());
         return InstallThrough(setup.empty() ? nltest::JoinPath(MediumDir(), "setup.exe") : setup);
     }
 
@@ -51,9 +52,9 @@ TEST_F(HostileRun, PreviousDirectoryOf127CharactersAndLonger)
 
     EXPECT_EQ(InstallWithDirectory(exact), Success);
     EXPECT_EQ(TreeDifferences(exact), "");
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), exact);
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Program"), exact + "\\nimbalun.exe");
-    EXPECT_EQ(ReadShortcut(ShellFolder("StartUp") + "\\Nimbalune.lnk").target, exact + "\\Nimbalun.exe");
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), exact);
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::ProgramKey), exact + "\\nimbalun.exe");
+    EXPECT_EQ(ReadShortcut(nltest::JoinPath(ShellFolder("StartUp"), nltest::StartUpLinkName)).target, exact + "\\Nimbalun.exe");
     ForgetProduct();
     nltest::RemoveTree(exact);
 
@@ -61,7 +62,7 @@ TEST_F(HostileRun, PreviousDirectoryOf127CharactersAndLonger)
     EXPECT_EQ(InstallWithDirectory(exact + "\\AND\\MORE"), Success);
     EXPECT_EQ(TreeDifferences(exact), "");
     EXPECT_FALSE(nltest::DirectoryExists(exact + "\\AND"));
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), exact);
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), exact);
 }
 
 TEST_F(HostileRun, ReadOnlyTreeAndMissingDriveEndInAWarning)

@@ -3,11 +3,13 @@
 // installations in both languages, a reinstallation, the panel, the ways
 // out before the installation, a disk that fills up and a CD-ROM.
 #include "driver/driver.h"
+#include "driver/distribution.h"
 #include "driver/installation.h"
 #include "driver/readback.h"
 #include "driver/product_state.h"
 #include "driver/setup_person.h"
 #include "support/test_support.h"
+#include "support/product_names.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -47,6 +49,17 @@ protected:
 
     MessageBoxInfo StartAndWaitForEnd(HWND main) { return nldriver::StartAndWaitForEnd(process, main); }
 
+    // Chooses a drive in the panel and installs: the box at the end.
+    MessageBoxInfo InstallOnDrive(char drive)
+    {
+        HWND main = StartToPanel();
+        if (!main || !ChooseDrive(GetDlgItem(main, DriveListId), drive)) {
+            ADD_FAILURE() << "no panel, or no drive " << drive << " in it";
+            return MessageBoxInfo();
+        }
+        return StartAndWaitForEnd(main);
+    }
+
     void ExpectInstalledTree(const std::string &installDir)
     {
         for (const char *subdirectory : Subdirectories)
@@ -58,43 +71,56 @@ protected:
     std::vector<MessageBoxInfo> boxes;
 };
 
-TEST_F(Install, FreshEnglishInstallationOnC)
+class FreshInstallation : public Install, public ::testing::WithParamInterface<const nltest::LanguageNames *> {};
+
+TEST_P(FreshInstallation, OnCInTheProposedLanguage)
 {
+    const nltest::LanguageNames &language = *GetParam();
+    const std::string name = std::string(language.name) == "English" ? "" : "-" + std::string(language.name);
+    nltest::SetProfile("Intl", "sLanguage", language.setting);
     HWND main = StartToPanel();
     ASSERT_NE(main, nullptr);
     ASSERT_FALSE(boxes.empty());
-    EXPECT_EQ(boxes[0].caption, "Installation of Nimbalune");
+    EXPECT_EQ(boxes[0].caption, language.caption);
+    EXPECT_EQ(TextOf(GetDlgItem(main, PanelTextId)), language.panelText);
+    EXPECT_EQ(TextOf(GetDlgItem(main, StartButtonId)), language.startButton);
     HWND list = GetDlgItem(main, DriveListId);
-    EXPECT_EQ(ComboItems(list)[ComboSelection(list)].substr(0, 11), "C= Disk C: ");
-    Screenshot("install-panel-english");
+    std::string driveLine = language.driveLine;
+    EXPECT_EQ(ComboItems(list)[ComboSelection(list)].substr(0, driveLine.size()), driveLine);
+    Screenshot("install-panel-" + std::string(name.empty() ? "english" : "french"));
 
     MessageBoxInfo done = StartAndWaitForEnd(main);
-    EXPECT_EQ(done.text, "The installation ends successfully.\n");
-    EXPECT_EQ(done.caption, "Installation of Nimbalune");
-    Screenshot("install-final-notice");
+    EXPECT_EQ(done.text, nltest::Cp1252(language.doneNotice));
+    EXPECT_EQ(done.caption, language.caption);
+    Screenshot("install-final-notice" + name);
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
 
     ExpectInstalledTree("C:\\NimbaLun");
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "C:\\NimbaLun");
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "INI file"), "C:\\NimbaLun\\nimbalun.ini");
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Program"), "C:\\NimbaLun\\nimbalun.exe");
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "1");
+    using nltest::ProductSection;
+    EXPECT_EQ(nltest::GetProfile(ProductSection, nltest::DirectoryKey), "C:\\NimbaLun");
+    EXPECT_EQ(nltest::GetProfile(ProductSection, nltest::IniFileKey), "C:\\NimbaLun\\nimbalun.ini");
+    EXPECT_EQ(nltest::GetProfile(ProductSection, nltest::ProgramKey), "C:\\NimbaLun\\nimbalun.exe");
+    EXPECT_EQ(nltest::GetProfile(ProductSection, nltest::LanguageKey), language.choice);
 
     std::string value;
-    EXPECT_TRUE(nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName", value));
+    EXPECT_TRUE(nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, nltest::UninstallKey, "DisplayName", value));
     EXPECT_EQ(value, "Nimbalune");
-    EXPECT_TRUE(nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", value));
+    EXPECT_TRUE(nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, nltest::UninstallKey, "UninstallString", value));
     EXPECT_EQ(value, "C:\\NimbaLun\\Uninstal.exe");
 
-    std::string programs = nltest::JoinPath(ShellFolder("Programs"), "Nimbalune");
-    EXPECT_EQ(ReadShortcut(programs + "\\Starting Nimbalune.lnk").target, "C:\\NimbaLun\\NimbaLun.exe");
-    EXPECT_EQ(ReadShortcut(programs + "\\Control panel of Nimbalune.lnk").target, "C:\\NimbaLun\\Configur.exe");
-    EXPECT_EQ(ReadShortcut(programs + "\\Instructions and help for Nimbalune.lnk").target, "C:\\NimbaLun\\readme.exe");
-    EXPECT_EQ(ReadShortcut(programs + "\\Uninstalling Nimbalune.lnk").target, "C:\\NimbaLun\\Uninstal.exe");
-    EXPECT_TRUE(ReadShortcut(ShellFolder("Start Menu") + "\\Control panel of Nimbalune.lnk").ok);
-    EXPECT_TRUE(ReadShortcut(ShellFolder("Desktop") + "\\Control panel of Nimbalune.lnk").ok);
-    EXPECT_EQ(ReadShortcut(ShellFolder("StartUp") + "\\Nimbalune.lnk").target, "C:\\NimbaLun\\Nimbalun.exe");
+    std::string programs = nltest::JoinPath(ShellFolder("Programs"), nltest::ProgramsFolderName);
+    auto link = [](const std::string &folder, const char *name) {
+        return ReadShortcut(nltest::JoinPath(folder, nltest::Cp1252(name)));
+    };
+    EXPECT_EQ(link(programs, language.startLink).target, "C:\\NimbaLun\\NimbaLun.exe");
+    EXPECT_EQ(link(programs, language.controlPanelLink).target, "C:\\NimbaLun\\Configur.exe");
+    EXPECT_EQ(link(programs, language.instructionsLink).target,
+              nltest::JoinPath("C:\\NimbaLun", language.readmeProgram));
+    EXPECT_EQ(link(programs, language.uninstallLink).target, "C:\\NimbaLun\\Uninstal.exe");
+    EXPECT_TRUE(link(ShellFolder("Start Menu"), language.controlPanelLink).ok);
+    EXPECT_TRUE(link(ShellFolder("Desktop"), language.controlPanelLink).ok);
+    EXPECT_EQ(link(ShellFolder("StartUp"), nltest::StartUpLinkName).target, "C:\\NimbaLun\\Nimbalun.exe");
 
     std::string group;
     ASSERT_TRUE(nltest::ReadFileBytes(nltest::JoinPath(WindowsDirectory(), "nimbalun.grp"), group));
@@ -106,38 +132,17 @@ TEST_F(Install, FreshEnglishInstallationOnC)
     EXPECT_EQ(groups["Group1"], nltest::JoinPath(WindowsDirectory(), "nimbalun.grp"));
 
     // The product was started and Explorer shows the new Programs folder.
-    EXPECT_TRUE(WaitForWindow(0, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; }, 10000));
+    EXPECT_TRUE(WaitForWindow(0, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; }));
     EXPECT_TRUE(WaitForWindow(0, [](const WindowInfo &w) {
-        return w.className == "ExplorerWClass" && w.title == "Nimbalune";
-    }, 10000));
-    Screenshot("install-desktop-after");
+        return w.className == ExplorerClass && w.title == nltest::ProgramsFolderName;
+    }));
+    Screenshot("install-desktop-after" + name);
 }
 
-TEST_F(Install, FreshFrenchInstallation)
-{
-    nltest::SetProfile("Intl", "sLanguage", "fra");
-    HWND main = StartToPanel();
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(boxes[0].caption, "Installation de Nimbalune");
-    EXPECT_EQ(TextOf(GetDlgItem(main, PanelTextId)),
-              "Veuillez choisir un disque ayant plus de 35 Mo libres pour Nimbalune");
-    EXPECT_EQ(TextOf(GetDlgItem(main, StartButtonId)), "Commencer l'installation");
-    HWND list = GetDlgItem(main, DriveListId);
-    EXPECT_EQ(ComboItems(list)[ComboSelection(list)].substr(0, 13), "C= Disque C: ");
-    Screenshot("install-panel-french");
-
-    MessageBoxInfo done = StartAndWaitForEnd(main);
-    EXPECT_EQ(done.text, nltest::Cp1252("L'installation est terminée avec succès.\n"));
-    Answer(done, IDOK);
-    EXPECT_EQ(WaitForExit(process), 1);
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "0");
-
-    std::string programs = nltest::JoinPath(ShellFolder("Programs"), "Nimbalune");
-    EXPECT_TRUE(ReadShortcut(programs + nltest::Cp1252("\\Démarrer Nimbalune.lnk")).ok);
-    EXPECT_TRUE(ReadShortcut(programs + nltest::Cp1252("\\Panneau de contrôle de Nimbalune.lnk")).ok);
-    EXPECT_TRUE(ReadShortcut(programs + nltest::Cp1252("\\Désinstaller Nimbalune.lnk")).ok);
-    EXPECT_EQ(ReadShortcut(programs + "\\Notice et aide de Nimbalune.lnk").target, "C:\\NimbaLun\\lisezmoi.exe");
-}
+INSTANTIATE_TEST_SUITE_P(Languages, FreshInstallation, ::testing::ValuesIn(nltest::Languages),
+                         [](const ::testing::TestParamInfo<const nltest::LanguageNames *> &info) {
+                             return std::string(info.param->name);
+                         });
 
 TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
 {
@@ -156,8 +161,8 @@ TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
     nltest::WriteFileBytes(dir + "\\temp\\mine.txt", "the user's own");
     CopyFileA(nltest::JoinPath(nltest::JoinPath(nltest::BuildDir(), "sample"), "nimbalun.exe").c_str(),
               (dir + "\\nimbalun.exe").c_str(), FALSE);
-    nltest::SetProfile("Nimba Lune", "Directory", "D:\\NimbaLun");
-    nltest::SetProfile("Nimba Lune", "INI file", "D:\\NimbaLun\\nimbalun.ini");
+    nltest::SetProfile(nltest::ProductSection, nltest::DirectoryKey, "D:\\NimbaLun");
+    nltest::SetProfile(nltest::ProductSection, nltest::IniFileKey, "D:\\NimbaLun\\nimbalun.ini");
     Process product = Launch("\"" + dir + "\\nimbalun.exe\"", dir);
     HWND productWindow = WaitForWindow(product.id, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; });
     ASSERT_NE(productWindow, nullptr);
@@ -172,7 +177,7 @@ TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
     HWND main = StartToPanel();
     ASSERT_NE(main, nullptr);
     // The running product was closed before the language question.
-    EXPECT_EQ(WaitForExit(product, 5000), 0);
+    EXPECT_EQ(WaitForExit(product), 0);
     Close(product);
     EXPECT_EQ(TextOf(GetDlgItem(main, PanelTextId)),
               "Nimbalune has been already installed in the directory once \"D:\\NimbaLun\".\n Do you want to "
@@ -182,7 +187,7 @@ TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
     EXPECT_EQ(ComboItems(list)[ComboSelection(list)][0], 'D');
 
     MessageBoxInfo done = StartAndWaitForEnd(main);
-    EXPECT_EQ(done.text, "The installation ends successfully.\n");
+    EXPECT_EQ(done.text, nltest::English.doneNotice);
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
 
@@ -195,20 +200,18 @@ TEST_F(Install, ReinstallationIntoThePreviousDirectoryOnD)
     auto groups = ProfileSection("Groups", progman);
     EXPECT_EQ(groups.size(), 1u);
     // The previous directory comes back upper-cased.
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "D:\\NIMBALUN");
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), "D:\\NIMBALUN");
 }
 
 TEST_F(Install, ChoosingAnotherDriveInThePanel)
 {
-    HWND main = StartToPanel();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(ChooseDrive(GetDlgItem(main, DriveListId), 'D'));
-    MessageBoxInfo done = StartAndWaitForEnd(main);
+    MessageBoxInfo done = InstallOnDrive('D');
+    ASSERT_NE(done.handle, nullptr);
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
     EXPECT_TRUE(nltest::FileExists("D:\\NimbaLun\\nimbalun.exe"));
     EXPECT_FALSE(nltest::DirectoryExists("C:\\NimbaLun"));
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "D:\\NimbaLun");
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), "D:\\NimbaLun");
 }
 
 TEST_F(Install, EscapeOrClosingInThePanelInstallsNothing)
@@ -226,19 +229,17 @@ TEST_F(Install, EscapeOrClosingInThePanelInstallsNothing)
     EXPECT_EQ(WaitForExit(process), 0);
 
     EXPECT_FALSE(nltest::DirectoryExists("C:\\NimbaLun"));
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Directory"), "");
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), "");
 }
 
 TEST_F(Install, ADiskThatFillsUpIsReportedAsAnIncompleteInstallation)
 {
-    HWND main = StartToPanel();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(ChooseDrive(GetDlgItem(main, DriveListId), 'H'));
-    MessageBoxInfo warning = StartAndWaitForEnd(main);
+    MessageBoxInfo warning = InstallOnDrive('H');
+    ASSERT_NE(warning.handle, nullptr);
     Screenshot("install-incomplete");
     EXPECT_EQ(warning.text.find("The installation is incomplete: "), 0u) << warning.text;
     EXPECT_TRUE(warning.hasIcon);
-    EXPECT_EQ(warning.caption, "Installation of Nimbalune");
+    EXPECT_EQ(warning.caption, nltest::English.caption);
 
     // Whatever was installed is complete; the count names what is missing.
     std::map<std::string, std::string> manifest = MediumManifest();
@@ -266,7 +267,7 @@ TEST_F(Install, FromTheCdRom)
     HWND main = StartToPanel("R:\\setup.exe");
     ASSERT_NE(main, nullptr);
     MessageBoxInfo done = StartAndWaitForEnd(main);
-    EXPECT_EQ(done.text, "The installation ends successfully.\n");
+    EXPECT_EQ(done.text, nltest::English.doneNotice);
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
     ExpectInstalledTree("C:\\NimbaLun");

@@ -7,12 +7,6 @@ namespace {
 
 using namespace startup;
 
-bool HasRect(HWND window, int x, int y, int width, int height)
-{
-    RECT r = Describe(window).rect;
-    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
-}
-
 std::string RectText(HWND window)
 {
     RECT r = Describe(window).rect;
@@ -35,7 +29,7 @@ TEST_F(InstructionsArrangement, ViewerAboveSetupWindowBelow)
     std::string title = Describe(viewerWindow).title;
     EXPECT_EQ(lstrcmpiA(title.c_str(), ("NLTestViewer " + medium.HtmlDocument(chosen)).c_str()), 0) << title;
 
-    EXPECT_TRUE(WaitUntil([&] { return HasRect(viewerWindow, 0, 0, w, 2 * h / 3); }, 5000))
+    EXPECT_TRUE(WaitUntil([&] { return HasRect(viewerWindow, 0, 0, w, 2 * h / 3); }))
         << "viewer at " << RectText(viewerWindow);
     EXPECT_TRUE(HasRect(window, 0, 2 * h / 3, w, h / 3)) << "setup window at " << RectText(window);
     if (h == 1024) {
@@ -43,7 +37,7 @@ TEST_F(InstructionsArrangement, ViewerAboveSetupWindowBelow)
         EXPECT_TRUE(HasRect(viewerWindow, 0, 0, 1280, 682));
     }
     // The setup window has the foreground back.
-    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 8000))
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }))
         << "foreground: \"" << Describe(GetForegroundWindow()).className << "\" \""
         << Describe(GetForegroundWindow()).title << "\"";
     LogWindows("arranged");

@@ -42,12 +42,6 @@ HWND WaitForClass(const std::string &className, const std::string &title = "")
     });
 }
 
-bool HasRect(HWND window, int x, int y, int width, int height)
-{
-    RECT r = Describe(window).rect;
-    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
-}
-
 class InstructionsFallback : public StartUp {};
 
 TEST_F(InstructionsFallback, NoHtmlProgramExplainsThenOpensTheRtfFolder)
@@ -74,7 +68,7 @@ TEST_F(InstructionsFallback, NoHtmlProgramExplainsThenOpensTheRtfFolder)
         // like any viewer.
         HWND explorer = WaitForClass(ExplorerClass, RtfFolderNames[chosen]);
         ASSERT_NE(explorer, nullptr);
-        EXPECT_TRUE(WaitUntil([&] { return HasRect(explorer, 0, 0, w, 2 * h / 3); }, 5000));
+        EXPECT_TRUE(WaitUntil([&] { return HasRect(explorer, 0, 0, w, 2 * h / 3); }));
         EXPECT_TRUE(HasRect(window, 0, 2 * h / 3, w, h / 3));
         ExpectNoFurtherQuestion();
         Close(process);
@@ -128,7 +122,7 @@ TEST_F(InstructionsFallback, ViewerWithAnOwnedWindowIsMovedByItsOwner)
     ASSERT_NE(owned, nullptr);
     HWND owner = Describe(owned).owner;
     ASSERT_NE(owner, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return HasRect(owner, 0, 0, w, 2 * h / 3); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return HasRect(owner, 0, 0, w, 2 * h / 3); }));
     EXPECT_TRUE(HasRect(owned, 300, 250, 200, 100));
     ExpectNoFurtherQuestion();
 }

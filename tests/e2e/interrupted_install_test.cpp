@@ -5,6 +5,7 @@
 #include "driver/readback.h"
 #include "driver/product_state.h"
 #include "support/test_support.h"
+#include "support/product_names.h"
 
 #include <gtest/gtest.h>
 #include <iostream>
@@ -13,6 +14,7 @@ namespace {
 
 using namespace nldriver;
 
+const char InstallDir[] = "C:\\NimbaLun";
 const int PaddingFiles = 40;
 const size_t PaddingBytes = 1 << 20;
 
@@ -25,7 +27,7 @@ std::string PaddingName(int i)
 std::map<std::string, std::string> Snapshot()
 {
     std::map<std::string, std::string> state;
-    const std::string installDir = "C:\\NimbaLun";
+    const std::string installDir = InstallDir;
     for (const std::string &directory : ListDirectories(installDir))
         state["tree " + directory + "\\"] = "";
     for (const std::string &file : ListFiles(installDir)) {
@@ -33,15 +35,15 @@ std::map<std::string, std::string> Snapshot()
         nltest::ReadFileBytes(nltest::JoinPath(installDir, file), bytes);
         state["tree " + file] = nltest::Sha256Hex(bytes);
     }
-    for (const auto &value : ProfileSection("Nimba Lune"))
+    for (const auto &value : ProfileSection(nltest::ProductSection))
         state["win.ini " + value.first] = value.second;
-    std::string programs = nltest::JoinPath(ShellFolder("Programs"), "Nimbalune");
+    std::string programs = nltest::JoinPath(ShellFolder("Programs"), nltest::ProgramsFolderName);
     std::vector<std::string> links;
     for (const std::string &name : ListFiles(programs))
         links.push_back(nltest::JoinPath(programs, name));
-    links.push_back(ShellFolder("Start Menu") + "\\Control panel of Nimbalune.lnk");
-    links.push_back(ShellFolder("Desktop") + "\\Control panel of Nimbalune.lnk");
-    links.push_back(ShellFolder("StartUp") + "\\Nimbalune.lnk");
+    links.push_back(nltest::JoinPath(ShellFolder("Start Menu"), nltest::English.controlPanelLink));
+    links.push_back(nltest::JoinPath(ShellFolder("Desktop"), nltest::English.controlPanelLink));
+    links.push_back(nltest::JoinPath(ShellFolder("StartUp"), nltest::StartUpLinkName));
     for (const std::string &link : links) {
         Shortcut s = ReadShortcut(link);
         state["link " + link] = s.ok ? s.target + "|" + s.arguments + "|" + s.workingDirectory + "|" +
@@ -56,7 +58,7 @@ std::map<std::string, std::string> Snapshot()
     std::string value;
     for (const char *name : {"DisplayName", "UninstallString"})
         state[std::string("uninstall ") + name] =
-            nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, name, value) ? value : "(absent)";
+            nltest::ReadRegistryString(HKEY_LOCAL_MACHINE, nltest::UninstallKey, name, value) ? value : "(absent)";
     return state;
 }
 
@@ -94,7 +96,7 @@ int CopiedPadding()
 {
     int count = 0;
     for (int i = 0; i < PaddingFiles; ++i)
-        count += nltest::FileExists("C:\\NimbaLun\\" + PaddingName(i));
+        count += nltest::FileExists(nltest::JoinPath(InstallDir, PaddingName(i)));
     return count;
 }
 
@@ -108,19 +110,26 @@ bool InstallKilledMidCopy(const std::string &setup)
     EXPECT_NE(main, nullptr);
     if (!main)
         return false;
+    // The extra files take a fraction of a second to copy: rather than
+    // look now and then, the count is taken at each file the setup makes.
+    nltest::MakeDirectories(InstallDir);
+    HANDLE change = FindFirstChangeNotificationA(InstallDir, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    EXPECT_NE(change, INVALID_HANDLE_VALUE);
     PressStart(main);
-    // The extra files take a fraction of a second to copy: the driver's
-    // usual look every 50 ms would miss them.
-    bool halfway = WaitUntil(
-        [] {
-            int copied = CopiedPadding();
-            return copied > 0 && copied < PaddingFiles;
-        },
-        60000, 1);
+    bool halfway = false;
+    int copied = 0;
+    while (change != INVALID_HANDLE_VALUE && !halfway && copied < PaddingFiles
+           && WaitForSingleObject(change, nltest::PatientMs) == WAIT_OBJECT_0) {
+        copied = CopiedPadding();
+        halfway = copied > 0 && copied < PaddingFiles;
+        FindNextChangeNotification(change);
+    }
     Kill(process);
+    if (change != INVALID_HANDLE_VALUE)
+        FindCloseChangeNotification(change);
     WaitForExit(process);
     Close(process);
-    int copied = CopiedPadding();
+    copied = CopiedPadding();
     std::cout << "killed with " << copied << " of " << PaddingFiles << " extra files copied\n";
     return halfway && copied < PaddingFiles;
 }
@@ -142,7 +151,7 @@ TEST(InterruptedInstall, SecondRunLeavesWhatAnUninterruptedOneLeaves)
     ASSERT_TRUE(interrupted) << "the copy always ended before the kill";
 
     // The second, full run, then the installation as it should be.
-    const char success[] = "The installation ends successfully.\n";
+    const std::string success = nltest::English.doneNotice;
     EXPECT_EQ(InstallThrough(setup), success);
     std::map<std::string, std::string> second = Snapshot();
     EXPECT_EQ(ProfileSection("Groups", nltest::JoinPath(WindowsDirectory(), "progman.ini")).size(), 1u);

@@ -53,7 +53,7 @@ TEST_F(LanguageQuestion, ProposalFromTheRegionalSettingConfirmedOrSwitched)
 
         // Every later text is in the chosen language.
         ExpectNewerVersionQuestion(c.chosen);
-        EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), c.chosen == French ? "0" : "1");
+        EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::LanguageKey), c.chosen == French ? "0" : "1");
         Close(process);
         CloseWindowsOfClass(ViewerClass);
     }
@@ -68,7 +68,7 @@ TEST_F(LanguageQuestion, RunningCopyIsSentWmDestroyFirst)
     Process product = Launch("\"" + standIn + "\" \"" + ini + "\" \"" + marker + "\"");
     ASSERT_NE(product.handle, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return GetPrivateProfileIntA("", "Current hwnd", 65535, ini.c_str()) != 65535; }));
-    WriteProfileStringA("Nimba Lune", "INI file", ini.c_str());
+    WriteProfileStringA(nltest::ProductSection, nltest::IniFileKey, ini.c_str());
 
     language.Set("enu");
     process = medium.Launch();
@@ -77,7 +77,7 @@ TEST_F(LanguageQuestion, RunningCopyIsSentWmDestroyFirst)
     ASSERT_NE(question.handle, nullptr);
     // The product's window procedure ran before the question was asked.
     EXPECT_EQ(nltest::ReadFileText(marker), "WM_DESTROY\n");
-    EXPECT_EQ(WaitForExit(product, 10000), 0);
+    EXPECT_EQ(WaitForExit(product), 0);
     Close(product);
 }
 

@@ -2,6 +2,7 @@
 #include "driver/distribution.h"
 #include "driver/driver.h"
 #include "support/test_support.h"
+#include "support/product_names.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@ protected:
     void AnswerTheLanguageQuestion() { Answer(question, IDYES); }
 
     nltest::SavedLanguageSetting language;
-    nltest::SavedProfileValue chosen{"Nimba Lune", "Language"};
+    nltest::SavedProfileValue chosen{nltest::ProductSection, nltest::LanguageKey};
     HtmlAssociation viewer;
     Distribution medium;
     Process process;

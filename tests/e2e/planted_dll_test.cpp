@@ -13,6 +13,7 @@
 #include "driver/product_state.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
+#include "support/product_names.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -54,7 +55,7 @@ TEST(PlantedDlls, AreNotLoadedAndTheInstallationIsComplete)
     {
         PreferNativeDlls overrides("setup.exe", {"lz32"});
         PreferNativeDlls controlOverrides("load_by_name.exe", {"version", "lz32"});
-        EXPECT_EQ(InstallThrough(nltest::JoinPath(medium, "setup.exe")), "The installation ends successfully.\n");
+        EXPECT_EQ(InstallThrough(nltest::JoinPath(medium, "setup.exe")), nltest::English.doneNotice);
 
         for (const char *name : PlantedNames)
             EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(medium, std::string(name) + ".loaded"))) << name;

@@ -108,11 +108,11 @@ TEST_F(StartChecks, SetupFolderBecomesTheCurrentDirectory)
 TEST_F(StartChecks, OverlongWinIniValuesAreCutToTheirBuffers)
 {
     std::string overlong = "C:\\" + std::string(600, 'x');
-    for (const char *key : {"INI file", "Program", "Directory"})
-        WriteProfileStringA("Nimba Lune", key, overlong.c_str());
+    for (const char *key : {nltest::IniFileKey, nltest::ProgramKey, nltest::DirectoryKey})
+        WriteProfileStringA(nltest::ProductSection, key, overlong.c_str());
     StartAndChoose("fraXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX", IDYES);
     ExpectNoFurtherQuestion();
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "0");
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::LanguageKey), "0");
 }
 
 } // namespace

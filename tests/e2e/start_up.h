@@ -9,6 +9,7 @@
 #include "support/saved_settings.h"
 #include "support/test_support.h"
 #include "support/version_resource.h"
+#include "support/product_names.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace startup {
 
 using namespace nldriver;
 
-const char *const Captions[] = {"Installation de Nimbalune", "Installation of Nimbalune"};
+const char *const Captions[] = {nltest::French.caption, nltest::English.caption};
 
 const char *const NewerVersionTexts[] = {
     u8"ATTENTION\nUne version plus récente de Nimbalune est actuellement installée. En continuant cette "
@@ -30,8 +31,8 @@ protected:
 
     void SetUp() override
     {
-        for (const char *key : {"INI file", "Program", "Directory"})
-            product.emplace_back(new nltest::SavedProfileValue("Nimba Lune", key));
+        for (const char *key : {nltest::IniFileKey, nltest::ProgramKey, nltest::DirectoryKey})
+            product.emplace_back(new nltest::SavedProfileValue(nltest::ProductSection, key));
         for (auto &value : product)
             value->Remove();
         viewer.UseTestViewer();
@@ -51,7 +52,7 @@ protected:
         ASSERT_TRUE(nltest::WriteVersionedProgram(path, 2, 0, 0, 0));
         SetProgram(path);
     }
-    void SetProgram(const std::string &path) { WriteProfileStringA("Nimba Lune", "Program", path.c_str()); }
+    void SetProgram(const std::string &path) { WriteProfileStringA(nltest::ProductSection, nltest::ProgramKey, path.c_str()); }
 
     // Starts the setup and answers the language question, proposing
     // English ("enu") or French ("fra").
@@ -87,7 +88,7 @@ protected:
     void ExpectNoFurtherQuestion()
     {
         TypeChar(window, 27);
-        int code = WaitForExit(process, 10000);
+        int code = WaitForExit(process);
         if (code == -1) {
             MessageBoxInfo box = WaitForMessageBox(process.id, 100);
             ADD_FAILURE() << "setup still running; message box: \"" << box.text << "\"";
@@ -97,7 +98,7 @@ protected:
     }
 
     nltest::SavedLanguageSetting language;
-    nltest::SavedProfileValue chosen{"Nimba Lune", "Language"};
+    nltest::SavedProfileValue chosen{nltest::ProductSection, nltest::LanguageKey};
     std::vector<std::unique_ptr<nltest::SavedProfileValue>> product;
     HtmlAssociation viewer;
     Distribution medium;

@@ -41,22 +41,6 @@ void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &valu
     RegCloseKey(handle);
 }
 
-bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
-                     std::string &data)
-{
-    HKEY handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    char buffer[4096];
-    DWORD size = sizeof buffer;
-    LONG status = RegQueryValueExA(handle, value.c_str(), nullptr, &type, (BYTE *)buffer, &size);
-    RegCloseKey(handle);
-    if (status != ERROR_SUCCESS)
-        return false;
-    data.assign(buffer, size);
-    return true;
-}
-
 Shortcut ReadShortcut(const std::string &linkPath)
 {
     Shortcut info;
@@ -105,36 +89,10 @@ std::set<DWORD> ProcessIds(const std::string &exeName)
     return ids;
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
-{
-    WindowSearch *search = (WindowSearch *)context;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId)
-        search->windows.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> WindowsOf(DWORD processId)
-{
-    WindowSearch search = {processId, {}};
-    EnumWindows(CollectWindow, (LPARAM)&search);
-    return search.windows;
-}
-
-} // namespace
-
 std::vector<std::string> WindowTitles(DWORD processId)
 {
     std::vector<std::string> titles;
-    for (HWND window : WindowsOf(processId)) {
+    for (HWND window : TopLevelWindows(processId)) {
         if (!IsWindowVisible(window))
             continue;
         char title[512] = {};
@@ -150,7 +108,7 @@ void EndProcess(DWORD processId)
     if (!process)
         return;
     // A program still starting has no window to close yet.
-    std::vector<HWND> windows = WindowsOf(processId);
+    std::vector<HWND> windows = TopLevelWindows(processId);
     for (HWND window : windows)
         PostMessageA(window, WM_CLOSE, 0, 0);
     if (windows.empty() || WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) {
@@ -163,16 +121,7 @@ void EndProcess(DWORD processId)
 std::set<std::string> DirectoryEntries(const std::string &directory)
 {
     std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(JoinPath(directory, "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = entry.cFileName;
-        if (name != "." && name != "..")
-            names.insert(name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    ForEachEntry(directory, [&](const WIN32_FIND_DATAA &entry) { names.insert(entry.cFileName); });
     return names;
 }
 

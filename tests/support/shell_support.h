@@ -44,9 +44,6 @@ public:
     RegistryKeyBackup(HKEY root, const std::string &key) { KeepRegistryKey(root, key); }
 };
 
-// A registry value's raw type and bytes; false when absent.
-bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
-                     std::string &data);
 void WriteRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD type,
                       const std::string &data);
 

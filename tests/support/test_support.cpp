@@ -132,22 +132,32 @@ bool MakeDirectories(const std::string &path)
     return CreateDirectoryA(path.c_str(), nullptr) || DirectoryExists(path);
 }
 
+void ForEachEntry(const std::string &directory, const std::function<void(const WIN32_FIND_DATAA &)> &visit,
+                  const std::string &pattern)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(JoinPath(directory, pattern).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0)
+            visit(entry);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+bool IsDirectoryEntry(const WIN32_FIND_DATAA &entry)
+{
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 void RemoveTree(const std::string &path)
 {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA(JoinPath(path, "*").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = entry.cFileName;
-                if (name != "." && name != "..")
-                    RemoveTree(JoinPath(path, name));
-            } while (FindNextFileA(search, &entry));
-            FindClose(search);
-        }
+        ForEachEntry(path, [&](const WIN32_FIND_DATAA &entry) { RemoveTree(JoinPath(path, entry.cFileName)); });
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         RemoveDirectoryA(path.c_str());
     } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -182,19 +192,27 @@ void DeleteProfileSection(const char *section)
     WriteProfileStringA(section, nullptr, nullptr);
 }
 
-bool ReadRegistryString(HKEY root, const std::string &key, const std::string &value, std::string &data)
+bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
+                     std::string &data)
 {
     HKEY handle;
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return false;
-    char buffer[4096] = {};
-    DWORD size = sizeof buffer - 1;
-    DWORD type = 0;
+    char buffer[4096];
+    DWORD size = sizeof buffer;
     LONG status = RegQueryValueExA(handle, value.c_str(), nullptr, &type, (BYTE *)buffer, &size);
     RegCloseKey(handle);
     if (status != ERROR_SUCCESS)
         return false;
     data.assign(buffer, size);
+    return true;
+}
+
+bool ReadRegistryString(HKEY root, const std::string &key, const std::string &value, std::string &data)
+{
+    DWORD type = 0;
+    if (!ReadRegistryRaw(root, key, value, type, data))
+        return false;
     while (!data.empty() && data.back() == 0)
         data.pop_back();
     return true;
@@ -233,6 +251,32 @@ std::string Cp1252(const std::string &utf8)
 std::string Utf8(const std::string &cp1252)
 {
     return Convert(cp1252, 1252, CP_UTF8);
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
+{
+    WindowSearch *search = (WindowSearch *)context;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (search->processId == 0 || owner == search->processId)
+        search->windows.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId)
+{
+    WindowSearch search = {processId, {}};
+    EnumWindows(CollectWindow, (LPARAM)&search);
+    return search.windows;
 }
 
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs, DWORD pollMs)

@@ -30,6 +30,12 @@ private:
     std::string path_;
 };
 
+// Calls visit with each entry of a directory whose name matches pattern,
+// "." and ".." left out, in the order the file system lists them.
+void ForEachEntry(const std::string &directory, const std::function<void(const WIN32_FIND_DATAA &)> &visit,
+                  const std::string &pattern = "*");
+bool IsDirectoryEntry(const WIN32_FIND_DATAA &entry);
+
 bool FileExists(const std::string &path);
 bool DirectoryExists(const std::string &path);
 bool ReadFileBytes(const std::string &path, std::string &bytes);
@@ -45,6 +51,9 @@ std::string GetProfile(const char *section, const char *key);
 void SetProfile(const char *section, const char *key, const char *value);
 void DeleteProfileSection(const char *section);
 
+// A registry value's raw type and bytes; false when absent.
+bool ReadRegistryRaw(HKEY root, const std::string &key, const std::string &value, DWORD &type,
+                     std::string &data);
 // Registry values as strings; returns false when absent.
 bool ReadRegistryString(HKEY root, const std::string &key, const std::string &value, std::string &data);
 bool WriteRegistryString(HKEY root, const std::string &key, const std::string &value, const std::string &data);
@@ -58,11 +67,19 @@ std::string Utf8(const std::string &cp1252);
 // Lower-case hexadecimal SHA-256 of some bytes.
 std::string Sha256Hex(const std::string &bytes);
 
+// The top-level windows of one process (0: of every process), shown or not.
+std::vector<HWND> TopLevelWindows(DWORD processId = 0);
+
 // The directory of the running test program.
 std::string ProgramDirectory();
 
+// The limit of a wait for something that is to happen: on a loaded 2-core
+// machine, Wine start-up and Explorer windows can take well over 10 s. A
+// wait observes, so the limit costs time only when the thing never comes.
+const DWORD PatientMs = 60000;
+
 // Polls a condition every pollMs; true when it held before the time-out.
-bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 15000, DWORD pollMs = 50);
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = PatientMs, DWORD pollMs = 50);
 
 } // namespace nltest
 

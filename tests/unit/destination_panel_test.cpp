@@ -5,6 +5,8 @@
 #include "setup/main_window.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "driver/driver.h"
+#include "driver/setup_person.h"
 #include "support/test_support.h"
 #include "unit/setup_window.h"
 
@@ -14,8 +16,6 @@
 
 namespace {
 
-const char Section[] = "Nimba Lune";
-
 class DestinationPanel : public nltest::SetupWindowTest {
 protected:
     DestinationPanel() : SetupWindowTest("DestinationPanelTest", 700, 300) {}
@@ -23,11 +23,10 @@ protected:
     void SetUp() override
     {
         SetupWindowTest::SetUp();
-        ResetMessageCatalogue();
         nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
-        previousDirectory = nltest::GetProfile(Section, "Directory");
-        nltest::SetProfile(Section, "Directory", nullptr);
+        previousDirectory = nltest::GetProfile(ProductSection, DirectoryKey);
+        nltest::SetProfile(ProductSection, DirectoryKey, nullptr);
         setupContext.dialogBaseUnitX = 8;
         setupContext.dialogBaseUnitY = 16;
         SetForegroundWindow(window);
@@ -37,31 +36,15 @@ protected:
     {
         CloseDestinationPanel();
         SetupWindowTest::TearDown();
-        nltest::SetProfile(Section, "Directory", previousDirectory.empty() ? nullptr : previousDirectory.c_str());
+        nltest::SetProfile(ProductSection, DirectoryKey, previousDirectory.empty() ? nullptr : previousDirectory.c_str());
     }
 
-    std::vector<std::string> Lines()
+    HWND Control(int id) const { return GetDlgItem(window, id); }
+    std::vector<std::string> Lines() const { return nldriver::ComboItems(Control(DriveListId)); }
+    std::string Selected() const
     {
-        std::vector<std::string> lines;
-        HWND list = GetDlgItem(window, 100);
-        LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            char text[256] = {};
-            SendMessageA(list, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
-            lines.push_back(text);
-        }
-        return lines;
-    }
-
-    std::string Selected()
-    {
-        HWND list = GetDlgItem(window, 100);
-        LRESULT index = SendMessageA(list, CB_GETCURSEL, 0, 0);
-        if (index == CB_ERR)
-            return "";
-        char text[256] = {};
-        SendMessageA(list, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
-        return text;
+        int index = nldriver::ComboSelection(Control(DriveListId));
+        return index == CB_ERR ? "" : Lines()[index];
     }
 
     static std::string LineOf(const std::vector<std::string> &lines, char letter)
@@ -72,30 +55,15 @@ protected:
         return "";
     }
 
-    static RECT ChildRect(HWND parent, int id)
-    {
-        RECT rect;
-        GetWindowRect(GetDlgItem(parent, id), &rect);
-        MapWindowPoints(nullptr, parent, (POINT *)&rect, 2);
-        return rect;
-    }
-
-    static std::string TextOf(HWND control)
-    {
-        char text[1024] = {};
-        GetWindowTextA(control, text, sizeof text);
-        return text;
-    }
-
     std::string previousDirectory;
 };
 
 TEST_F(DestinationPanel, FirstRunListsFixedDisksWithTheirFreeSpace)
 {
     CreateDestinationPanel('C', 1);
-    EXPECT_EQ(TextOf(GetDlgItem(window, 101)),
+    EXPECT_EQ(nldriver::TextOf(Control(PanelTextId)),
               "Please choose a disk with more than 35 Mb free for Nimbalune");
-    EXPECT_EQ(TextOf(GetDlgItem(window, 102)), "Start installation");
+    EXPECT_EQ(nldriver::TextOf(Control(StartButtonId)), "Start installation");
 
     std::vector<std::string> lines = Lines();
     // Letter order, fixed disks only: the CD-ROM R: is not listed.
@@ -116,14 +84,14 @@ TEST_F(DestinationPanel, FirstRunListsFixedDisksWithTheirFreeSpace)
     EXPECT_EQ(c.substr(c.size() - 11), " Mb free OK");
 
     EXPECT_EQ(Selected(), c);
-    EXPECT_EQ(GetFocus(), GetDlgItem(window, 100));
+    EXPECT_EQ(GetFocus(), Control(DriveListId));
 }
 
 TEST_F(DestinationPanel, APreviousInstallationIsNamedAsWrittenAndItsDrivePreselected)
 {
-    nltest::SetProfile(Section, "Directory", "d:\\NimbaLun");
+    nltest::SetProfile(ProductSection, DirectoryKey, "d:\\NimbaLun");
     CreateDestinationPanel('D', 0);
-    EXPECT_EQ(TextOf(GetDlgItem(window, 101)),
+    EXPECT_EQ(nldriver::TextOf(Control(PanelTextId)),
               std::string(MessageText(AlreadyInstalledPrefix)) + "d:\\NimbaLun" + MessageText(AlreadyInstalledSuffix));
     EXPECT_EQ(Selected().substr(0, 3), "D= ");
 
@@ -131,7 +99,7 @@ TEST_F(DestinationPanel, APreviousInstallationIsNamedAsWrittenAndItsDrivePresele
     CloseDestinationPanel();
     setupContext.language = LanguageFrench;
     CreateDestinationPanel('D', 0);
-    EXPECT_EQ(TextOf(GetDlgItem(window, 102)), "Commencer l'installation");
+    EXPECT_EQ(nldriver::TextOf(Control(StartButtonId)), "Commencer l'installation");
     EXPECT_EQ(Selected().substr(0, 12), "D= Disque D:");
     EXPECT_NE(Selected().find(" Mo libres "), std::string::npos);
 }
@@ -139,16 +107,11 @@ TEST_F(DestinationPanel, APreviousInstallationIsNamedAsWrittenAndItsDrivePresele
 TEST_F(DestinationPanel, ClosingTakesTheChosenDriveAndRemovesTheControls)
 {
     CreateDestinationPanel('C', 1);
-    HWND list = GetDlgItem(window, 100);
-    std::vector<std::string> lines = Lines();
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i][0] == 'D')
-            SendMessageA(list, CB_SETCURSEL, (WPARAM)i, 0);
+    ASSERT_TRUE(nldriver::ChooseDrive(Control(DriveListId), 'D'));
     CloseDestinationPanel();
     EXPECT_EQ(setupContext.selectedDrive, 'D');
-    EXPECT_EQ(GetDlgItem(window, 100), nullptr);
-    EXPECT_EQ(GetDlgItem(window, 101), nullptr);
-    EXPECT_EQ(GetDlgItem(window, 102), nullptr);
+    for (int id : {DriveListId, PanelTextId, StartButtonId})
+        EXPECT_EQ(Control(id), nullptr) << id;
     // A second close changes nothing.
     setupContext.selectedDrive = 'Q';
     CloseDestinationPanel();
@@ -168,18 +131,24 @@ TEST_F(DestinationPanel, ControlsAreScaledByTheDialogBaseUnits)
     setupContext.dialogBaseUnitX = 6;
     setupContext.dialogBaseUnitY = 13;
     CreateDestinationPanel('C', 1);
-    RECT text = ChildRect(window, 101);
-    EXPECT_EQ(text.left, 20 * 6 / 8);
-    EXPECT_EQ(text.top, 50 * 13 / 16);
-    EXPECT_EQ(text.right - text.left, 620 * 6 / 8);
-    EXPECT_EQ(text.bottom - text.top, 50 * 13 / 16);
-    RECT button = ChildRect(window, 102);
-    EXPECT_EQ(button.left, 420 * 6 / 8);
-    EXPECT_EQ(button.top, 20 * 13 / 16);
-    EXPECT_EQ(button.right - button.left, 200 * 6 / 8);
-    RECT list = ChildRect(window, 100);
-    EXPECT_EQ(list.left, 80 * 6 / 8);
-    EXPECT_EQ(list.right - list.left, 320 * 6 / 8);
+    // Each control's place and size for base units of 8 x 16; the drop-down
+    // list's height is the combo box's own.
+    struct Layout {
+        int id, x, y, width, height;
+    };
+    for (const Layout &layout : {Layout{PanelTextId, 20, 50, 620, 50}, Layout{StartButtonId, 420, 20, 200, 20},
+                                 Layout{DriveListId, 80, 20, 320, -1}}) {
+        SCOPED_TRACE(layout.id);
+        RECT rect;
+        GetWindowRect(Control(layout.id), &rect);
+        MapWindowPoints(nullptr, window, (POINT *)&rect, 2);
+        EXPECT_EQ(rect.left, layout.x * 6 / 8);
+        EXPECT_EQ(rect.top, layout.y * 13 / 16);
+        EXPECT_EQ(rect.right - rect.left, layout.width * 6 / 8);
+        if (layout.height >= 0) {
+            EXPECT_EQ(rect.bottom - rect.top, layout.height * 13 / 16);
+        }
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "install/file_copier.h"
 #include "install/progress_window.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/driver.h"
 #include "support/test_support.h"
 #include "unit/setup_window.h"
@@ -59,15 +60,11 @@ std::string FileSize(const std::string &path)
 std::vector<std::string> ListedFiles(const std::string &pattern)
 {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    size_t slash = pattern.find_last_of('\\');
+    nltest::ForEachEntry(pattern.substr(0, slash), [&](const WIN32_FIND_DATAA &entry) {
+        if (!nltest::IsDirectoryEntry(entry))
             names.push_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    }, pattern.substr(slash + 1));
     return names;
 }
 
@@ -291,16 +288,18 @@ TEST_F(CopierTest, PathsComeFromThePatternAndTheDestinationAsGiven)
     // A bare file name is looked for in the current directory.
     ASSERT_TRUE(SetCurrentDirectoryA(source.path().c_str()));
     EXPECT_EQ(FailedCopies("Readme.exe", destination.path().c_str(), 0, nullptr), 0);
-    EXPECT_STREQ(GetCopierPaths().searchPattern, "Readme.exe");
-    EXPECT_STREQ(GetCopierPaths().sourcePath, "Readme.exe");
     EXPECT_EQ(ReadFileText(destination / "Readme.exe"), "MZ readme");
     EXPECT_FALSE(FileExists(destination / "other.txt"));
 
-    // A trailing backslash is kept: the copier adds its own behind it.
+    // A trailing backslash is kept: the copier adds its own behind it, as
+    // the path of a file it cannot write shows.
     std::string withBackslash = destination.path() + "\\";
     EXPECT_EQ(FailedCopies((source / "other.txt").c_str(), withBackslash.c_str(), 0, nullptr), 0);
-    EXPECT_EQ(std::string(GetCopierPaths().destinationPath), destination.path() + "\\\\other.txt");
     EXPECT_EQ(ReadFileText(destination / "other.txt"), "other");
+    HANDLE held = CreateFileA((destination / "other.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(FailedCopies((source / "other.txt").c_str(), withBackslash.c_str(), 0, nullptr), 1);
+    CloseHandle(held);
+    EXPECT_EQ(failedPaths, std::vector<std::string>{destination.path() + "\\\\other.txt"});
 
     // A medium deep in a folder tree: sources of 128 characters and more,
     // which OpenFile would refuse, are read like any other.
@@ -324,7 +323,8 @@ TEST_F(CopierTest, PathsComeFromThePatternAndTheDestinationAsGiven)
     for (size_t length : {505u, 510u, 511u, 700u}) {
         std::string longDirectory = destination.path() + "\\" + std::string(length - destination.path().size() - 1, 'd');
         EXPECT_EQ(FailedCopies((source / "*.*").c_str(), longDirectory.c_str(), 0, nullptr), 2) << length;
-        EXPECT_LT(lstrlenA(GetCopierPaths().destinationPath), CopyPathSize);
+        for (const std::string &path : failedPaths)
+            EXPECT_LT(path.size(), (size_t)CopyPathSize);
     }
 }
 
@@ -415,7 +415,8 @@ TEST_F(CopierTest, FullDiskFailsThoseFilesOnlyAndLeavesNoTruncatedFile)
     EXPECT_TRUE(ReadFileText("T:\\first.txt") == ReadFileText(DataDir("original\\first.txt")));
     EXPECT_TRUE(ReadFileText("T:\\last.txt") == ReadFileText(DataDir("original\\last.txt")));
     // The root given with its backslash: two in a row, as the copier builds it.
-    EXPECT_EQ(std::string(GetCopierPaths().destinationPath).compare(0, 4, "T:\\\\"), 0);
+    for (const std::string &path : failedPaths)
+        EXPECT_EQ(path.compare(0, 4, "T:\\\\"), 0) << path;
     DeleteFileA("T:\\first.txt");
     DeleteFileA("T:\\last.txt");
 }

@@ -29,7 +29,7 @@ TEST(HostileSettings, CurrentHwndThatNamesNoProductWindowDestroysNothing)
 {
     nltest::TempDir dir("hwnd");
     std::string ini = dir / "nimbalun.ini";
-    nltest::SavedProfileValue iniFile("Nimba Lune", "INI file");
+    nltest::SavedProfileValue iniFile(ProductSection, IniFileKey);
     iniFile.Set(ini);
 
     HWND bystander = MakeWindow();

@@ -10,7 +10,16 @@ namespace {
 struct Version {
     int result;
     DWORD ms, ls;
+    bool operator==(const Version &other) const
+    {
+        return result == other.result && ms == other.ms && ls == other.ls;
+    }
 };
+
+void PrintTo(const Version &v, std::ostream *out)
+{
+    *out << "{" << v.result << ", " << v.ms << ", " << v.ls << "}";
+}
 
 Version Query(const std::string &path)
 {
@@ -25,24 +34,15 @@ TEST(InstalledVersion, ComesFromTheVersionResource)
     std::string program = dir / "nimbalun.exe";
 
     ASSERT_TRUE(nltest::WriteVersionedProgram(program, 1, 1, 0, 0));
-    Version v = Query(program);
-    EXPECT_EQ(v.result, 1);
-    EXPECT_EQ(v.ms, 65537u);
-    EXPECT_EQ(v.ls, 0u);
+    EXPECT_EQ(Query(program), (Version{1, 65537u, 0u}));
 
     ASSERT_TRUE(nltest::WriteVersionedProgram(program, 2, 0, 3, 7));
-    v = Query(program);
-    EXPECT_EQ(v.result, 1);
-    EXPECT_EQ(v.ms, 131072u);
-    EXPECT_EQ(v.ls, 196615u);
+    EXPECT_EQ(Query(program), (Version{1, 131072u, 196615u}));
 
     // An all-zero fixed part is taken as it is, not dated by its file time.
     ASSERT_TRUE(nltest::WriteVersionedProgram(program, 0, 0, 0, 0, true));
     ASSERT_TRUE(nltest::SetLocalWriteTime(program, 14, 30, 20));
-    v = Query(program);
-    EXPECT_EQ(v.result, 1);
-    EXPECT_EQ(v.ms, 0u);
-    EXPECT_EQ(v.ls, 0u);
+    EXPECT_EQ(Query(program), (Version{1, 0u, 0u}));
 }
 
 TEST(InstalledVersion, WithoutResourceComesFromTheLocalTimeOfDay)
@@ -52,36 +52,26 @@ TEST(InstalledVersion, WithoutResourceComesFromTheLocalTimeOfDay)
     ASSERT_TRUE(nltest::WriteFileBytes(program, "no version resource here"));
 
     ASSERT_TRUE(nltest::SetLocalWriteTime(program, 14, 30, 21));
-    Version v = Query(program);
-    EXPECT_EQ(v.result, 1);
-    EXPECT_EQ(v.ms, 917534u);      // 14 and 30
-    EXPECT_EQ(v.ls, 1310720u);     // 20: the seconds rounded down to even
+    // 14 and 30; 20: the seconds rounded down to even.
+    EXPECT_EQ(Query(program), (Version{1, 917534u, 1310720u}));
 
     ASSERT_TRUE(nltest::SetLocalWriteTime(program, 0, 59, 0));
-    v = Query(program);
-    EXPECT_EQ(v.result, 1);
-    EXPECT_EQ(v.ms, 59u);
-    EXPECT_EQ(v.ls, 0u);
+    EXPECT_EQ(Query(program), (Version{1, 59u, 0u}));
 
     // A test program without a version resource is dated the same way.
     std::string copy = dir / "plain.exe";
     ASSERT_TRUE(CopyFileA(nltest::JoinPath(nltest::ProgramDirectory(), "product_standin.exe").c_str(),
                           copy.c_str(), FALSE));
     ASSERT_TRUE(nltest::SetLocalWriteTime(copy, 23, 59, 59));
-    v = Query(copy);
-    EXPECT_EQ(v.result, 1);
-    EXPECT_EQ(v.ms, (23u << 16) | 59u);
-    EXPECT_EQ(v.ls, 58u << 16);
+    EXPECT_EQ(Query(copy), (Version{1, (23u << 16) | 59u, 58u << 16}));
 }
 
 TEST(InstalledVersion, MissingFileGivesNothing)
 {
     nltest::TempDir dir("version");
-    Version v = Query(dir / "absent.exe");
-    EXPECT_EQ(v.result, 0);
-    EXPECT_EQ(v.ms, 0u);
-    EXPECT_EQ(v.ls, 0u);
-    EXPECT_EQ(QueryInstalledVersion(nullptr, &v.ms, &v.ls), 0);
+    EXPECT_EQ(Query(dir / "absent.exe"), (Version{0, 0u, 0u}));
+    DWORD ms, ls;
+    EXPECT_EQ(QueryInstalledVersion(nullptr, &ms, &ls), 0);
 }
 
 TEST(FileTimeVersion, WritesOnlyTheWordsAskedFor)

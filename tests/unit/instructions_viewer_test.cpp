@@ -3,6 +3,7 @@
 #include "desktop/instructions_viewer.h"
 #include "setup/main_window.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/answerer.h"
 #include "driver/distribution.h"
 #include "support/test_support.h"
@@ -41,12 +42,6 @@ RECT RectOf(HWND window)
     RECT rect = {};
     GetWindowRect(window, &rect);
     return rect;
-}
-
-bool Placed(HWND window, int x, int y, int width, int height)
-{
-    RECT r = RectOf(window);
-    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
 }
 
 // Windows created and served by a second thread, like another program's.
@@ -98,22 +93,17 @@ protected:
     {
         KillTimer(main, ViewerTimerId);
         SetupWindowTest::TearDown();
-        ResetSetupContext();
+        ResetProgramState();
     }
     // The state ShowInstructionsBesideSetup leaves after starting something.
     void AwaitViewer(UINT_PTR value)
     {
-        setupContext.viewerX = 5;
-        setupContext.viewerY = 6;
-        setupContext.viewerWidth = 321;
-        setupContext.viewerHeight = 123;
-        setupContext.viewerInstance = value;
-        setupContext.viewerTimerId = SetTimer(main, ViewerTimerId, 330, nullptr);
-        ASSERT_EQ(setupContext.viewerTimerId, (UINT_PTR)ViewerTimerId);
+        WatchForViewer(value, 5, 6, 321, 123);
+        ASSERT_EQ(GetViewerWatch().timerId, (UINT_PTR)ViewerTimerId);
     }
     bool StillWaiting(UINT_PTR value)
     {
-        return setupContext.viewerInstance == value && setupContext.viewerTimerId == ViewerTimerId;
+        return GetViewerWatch().instance == value && GetViewerWatch().timerId == ViewerTimerId;
     }
 
     HWND main = nullptr;
@@ -138,16 +128,16 @@ TEST_F(Viewer, TickMovesTheViewerOnceAndGivesTheForegroundBack)
     OtherThread other(false);
     AwaitViewer(other.threadId());
     EXPECT_EQ(HandleSetupMessage(main, WM_TIMER, ViewerTimerId, 0), MessageHandled);
-    EXPECT_TRUE(Placed(other.window(), 5, 6, 321, 123));
-    EXPECT_EQ(setupContext.viewerInstance, 0u);
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    EXPECT_TRUE(nldriver::HasRect(other.window(), 5, 6, 321, 123));
+    EXPECT_EQ(GetViewerWatch().instance, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
     EXPECT_FALSE(KillTimer(main, ViewerTimerId));   // already stopped
     EXPECT_EQ(GetForegroundWindow(), main);
 
     // Later ticks move nothing.
     MoveWindow(other.window(), 400, 300, 150, 100, TRUE);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(other.window(), 400, 300, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(other.window(), 400, 300, 150, 100));
 }
 
 TEST_F(Viewer, OwnedWindowMovesItsOwner)
@@ -155,9 +145,9 @@ TEST_F(Viewer, OwnedWindowMovesItsOwner)
     OtherThread other(true);
     AwaitViewer(other.threadId());
     OnViewerTimer();
-    EXPECT_TRUE(Placed(other.window(), 5, 6, 321, 123));
-    EXPECT_TRUE(Placed(other.dialog(), 420, 320, 150, 100));
-    EXPECT_EQ(setupContext.viewerInstance, 0u);
+    EXPECT_TRUE(nldriver::HasRect(other.window(), 5, 6, 321, 123));
+    EXPECT_TRUE(nldriver::HasRect(other.dialog(), 420, 320, 150, 100));
+    EXPECT_EQ(GetViewerWatch().instance, 0u);
 }
 
 TEST_F(Viewer, SetupWindowAndItsBoxesAreNeverMoved)
@@ -167,14 +157,14 @@ TEST_F(Viewer, SetupWindowAndItsBoxesAreNeverMoved)
     setupContext.mainWindow = marked;
     AwaitViewer(0x7A30000);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(marked, 0, 0, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(marked, 0, 0, 150, 100));
     EXPECT_TRUE(StillWaiting(0x7A30000));
 
     HWND box = MakeWindow(30, 30, marked, 0x7A40000);
-    setupContext.viewerInstance = 0x7A40000;
+    AwaitViewer(0x7A40000);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(box, 30, 30, 150, 100));
-    EXPECT_TRUE(Placed(marked, 0, 0, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(box, 30, 30, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(marked, 0, 0, 150, 100));
     EXPECT_TRUE(StillWaiting(0x7A40000));
     DestroyWindow(box);
     KillTimer(main, ViewerTimerId);
@@ -188,14 +178,14 @@ TEST_F(Viewer, UnknownValueTakesTheForegroundWindow)
     ASSERT_EQ(GetForegroundWindow(), front);
     AwaitViewer(33);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(front, 5, 6, 321, 123));
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    EXPECT_TRUE(nldriver::HasRect(front, 5, 6, 321, 123));
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
 
     // Nothing awaited: a tick does nothing.
     MoveWindow(front, 200, 200, 150, 100, TRUE);
     SetForegroundWindow(front);
     OnViewerTimer();
-    EXPECT_TRUE(Placed(front, 200, 200, 150, 100));
+    EXPECT_TRUE(nldriver::HasRect(front, 200, 200, 150, 100));
     DestroyWindow(front);
 }
 
@@ -248,8 +238,8 @@ TEST_F(Viewer, FolderTooLongForThePathsOpensNothing)
         ShowInstructionsBesideSetup();
         EXPECT_EQ(noBox.Finish().handle, nullptr);
     }
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
-    EXPECT_EQ(setupContext.viewerInstance, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
+    EXPECT_EQ(GetViewerWatch().instance, 0u);
     RECT after = RectOf(main);
     EXPECT_TRUE(EqualRect(&before, &after));
 

@@ -4,6 +4,7 @@
 #include "setup/main_window.h"
 #include "setup/setup_state.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "unit/setup_window.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,6 @@ protected:
 
     void SetUp() override
     {
-        ResetLogPane();
         SetupWindowTest::SetUp();
         InitSetupState();
     }
@@ -44,18 +44,6 @@ protected:
                      SWP_NOZORDER | SWP_NOMOVE);
         UpdateLogMetrics();
     }
-
-    static std::string Row(int row, int width = LogColumns)
-    {
-        return std::string(GetLogPaneState().grid + row * LogColumns, width);
-    }
-
-    static std::string RowTrimmed(int row)
-    {
-        std::string text = Row(row);
-        return text.substr(0, text.find_last_not_of(' ') + 1);
-    }
-
 };
 
 TEST_F(LogPaneTest, TextFlowsAcrossLinesAndControlCharactersPrintNothing)
@@ -65,13 +53,13 @@ TEST_F(LogPaneTest, TextFlowsAcrossLinesAndControlCharactersPrintNothing)
 
     // A text longer than the visible columns goes on at the next line.
     LogPrintf("%s", "abcdefghijklmnopqrstuvwxyz0123KLM");
-    EXPECT_EQ(RowTrimmed(0), "abcdefghijklmnopqrstuvwxyz0123");
-    EXPECT_EQ(RowTrimmed(1), "KLM");
+    EXPECT_EQ(nltest::LogRowTrimmed(0), "abcdefghijklmnopqrstuvwxyz0123");
+    EXPECT_EQ(nltest::LogRowTrimmed(1), "KLM");
 
     // "\n" first ends the current line; CR and tab print nothing.
     LogPrintf("\na\r\n\tb");
-    EXPECT_EQ(RowTrimmed(2), "a");
-    EXPECT_EQ(RowTrimmed(3), "b");
+    EXPECT_EQ(nltest::LogRowTrimmed(2), "a");
+    EXPECT_EQ(nltest::LogRowTrimmed(3), "b");
     EXPECT_EQ(GetLogPaneState().cursorColumn, 1);
 }
 
@@ -79,7 +67,7 @@ TEST_F(LogPaneTest, AccentedCharactersAreStoredAndDrawn)
 {
     SetClientCells(20, 5);
     LogPrintf("%c", 233);
-    EXPECT_EQ((unsigned char)Row(0)[0], 233);
+    EXPECT_EQ((unsigned char)nltest::LogRow(0)[0], 233);
 
     // The character reaches the screen: the cell differs from a blank one.
     LogPaneState state = GetLogPaneState();
@@ -98,11 +86,11 @@ TEST_F(LogPaneTest, OneLinePastTheBottomScrollsAndLosesTheTopLine)
     SetClientCells(20, 3);
     ASSERT_EQ(GetLogPaneState().visibleRows, 3);
     LogPrintf("one\ntwo\nthree");
-    EXPECT_EQ(RowTrimmed(0), "one");
+    EXPECT_EQ(nltest::LogRowTrimmed(0), "one");
     LogPrintf("\nfour");
-    EXPECT_EQ(RowTrimmed(0), "two");
-    EXPECT_EQ(RowTrimmed(1), "three");
-    EXPECT_EQ(RowTrimmed(2), "four");
+    EXPECT_EQ(nltest::LogRowTrimmed(0), "two");
+    EXPECT_EQ(nltest::LogRowTrimmed(1), "three");
+    EXPECT_EQ(nltest::LogRowTrimmed(2), "four");
     EXPECT_EQ(GetLogPaneState().cursorRow, 2);
 }
 
@@ -142,7 +130,7 @@ TEST_F(LogPaneTest, AnEmptyClientAreaKeepsEveryWriteInsideTheGrid)
     ShowWindow(window, SW_RESTORE);
     SetClientCells(30, 5);
     LogPrintf("\nback");
-    EXPECT_EQ(RowTrimmed(GetLogPaneState().cursorRow), "back");
+    EXPECT_EQ(nltest::LogRowTrimmed(GetLogPaneState().cursorRow), "back");
 }
 
 TEST_F(LogPaneTest, AResultLongerThanTheBufferIsCutAt499Characters)
@@ -159,7 +147,7 @@ TEST_F(LogPaneTest, PaintingDrawsTheGrid)
     LogPrintf("\n\nXYZ");
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
-    EXPECT_EQ(RowTrimmed(2), "XYZ");
+    EXPECT_EQ(nltest::LogRowTrimmed(2), "XYZ");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "destination/destination_panel.h"
 #include "desktop/instructions_viewer.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "setup/log_pane.h"
 #include "unit/setup_window.h"
 
@@ -18,17 +19,17 @@ HWND CreateTestWindow(const char *className)
 
 TEST(SetupState, StartsWithTheDocumentedValues)
 {
-    ResetSetupContext();
+    ResetProgramState();
     EXPECT_STREQ(setupContext.installDir, "f:\\NimbaLun");
     EXPECT_EQ(setupContext.selectedDrive, 'C');
     EXPECT_EQ(setupContext.language, 0);
     EXPECT_EQ(setupContext.installDone, 0);
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
 }
 
 TEST(SetupState, WindowsVersionPutsTheMajorNumberInTheHighByte)
 {
-    ResetSetupContext();
+    ResetProgramState();
     InitSetupState();
     DWORD version = GetVersion();
     EXPECT_EQ(setupContext.windowsVersion >> 8, (int)(version & 0xFF));
@@ -38,7 +39,7 @@ TEST(SetupState, WindowsVersionPutsTheMajorNumberInTheHighByte)
 
 TEST(MainWindowProcedure, DestroyOfAnotherWindowDoesNotEndTheProcess)
 {
-    ResetSetupContext();
+    ResetProgramState();
     HWND main = CreateTestWindow("MainWindowTestA");
     HWND other = CreateTestWindow("MainWindowTestB");
     setupContext.mainWindow = main;
@@ -53,7 +54,7 @@ TEST(MainWindowProcedure, OnlyTheTwoSetupBranchesAreHandledThere)
 {
     // The start button's branch runs the whole installation; the end-to-end
     // tests press it.
-    ResetSetupContext();
+    ResetProgramState();
     EXPECT_EQ(HandleSetupMessage(nullptr, WM_TIMER, ViewerTimerId, 0), MessageHandled);
     EXPECT_EQ(HandleSetupMessage(nullptr, WM_COMMAND, StartButtonId + 1, 0), 0u);
     EXPECT_EQ(HandleSetupMessage(nullptr, WM_COMMAND, MAKEWPARAM(StartButtonId, 1), 0), 0u);
@@ -63,20 +64,20 @@ TEST(MainWindowProcedure, OnlyTheTwoSetupBranchesAreHandledThere)
 
 TEST(MainWindowProcedure, CleanUpTwiceDoesNothingTheSecondTime)
 {
-    ResetSetupContext();
+    ResetProgramState();
     HWND main = CreateTestWindow("MainWindowTestC");
     setupContext.mainWindow = main;
-    setupContext.viewerTimerId = SetTimer(main, ViewerTimerId, 330, nullptr);
-    ASSERT_NE(setupContext.viewerTimerId, 0u);
+    WatchForViewer(33, 0, 0, 100, 100);
+    ASSERT_NE(GetViewerWatch().timerId, 0u);
     CleanUpSetup();
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
     // The timer is really gone: there is none left to stop, and no
     // WM_TIMER is waiting.
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, main, WM_TIMER, WM_TIMER, PM_REMOVE));
     EXPECT_FALSE(KillTimer(main, ViewerTimerId));
     CleanUpSetup();
-    EXPECT_EQ(setupContext.viewerTimerId, 0u);
+    EXPECT_EQ(GetViewerWatch().timerId, 0u);
     setupContext.mainWindow = nullptr;
     DestroyWindow(main);
 }

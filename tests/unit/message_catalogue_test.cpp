@@ -1,6 +1,7 @@
 // The bilingual message catalogue and the choice of language, in-process.
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/answerer.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
@@ -110,13 +111,11 @@ class Catalogue : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetSetupContext();
-        ResetMessageCatalogue();
+        ResetProgramState();
     }
     void TearDown() override
     {
-        ResetMessageCatalogue();
-        ResetSetupContext();
+        ResetProgramState();
     }
     // InitMessageCatalogue afresh with this regional setting (null: absent).
     int Proposal(const char *setting)
@@ -125,7 +124,7 @@ protected:
             language.Set(setting);
         else
             language.Remove();
-        ResetMessageCatalogue();
+        ResetProgramState();
         setupContext.language = -1;
         InitMessageCatalogue();
         return setupContext.language;
@@ -208,7 +207,7 @@ protected:
     }
 
     HWND owner = nullptr;
-    nltest::SavedProfileValue written{"Nimba Lune", "Language"};
+    nltest::SavedProfileValue written{ProductSection, LanguageKey};
 };
 
 TEST_F(LanguageChoice, SecondInitialisationKeepsTheChosenLanguage)
@@ -217,7 +216,7 @@ TEST_F(LanguageChoice, SecondInitialisationKeepsTheChosenLanguage)
     EXPECT_EQ(box.owner, owner);
     EXPECT_EQ(box.caption, "Installation de Nimbalune");
     ASSERT_EQ(setupContext.language, LanguageEnglish);
-    EXPECT_EQ(nltest::GetProfile("Nimba Lune", "Language"), "1");
+    EXPECT_EQ(nltest::GetProfile(ProductSection, LanguageKey), "1");
     InitMessageCatalogue();
     EXPECT_EQ(setupContext.language, LanguageEnglish);
     EXPECT_STREQ(MessageText(InternalError3), "Internal error 0003");

@@ -5,11 +5,14 @@
 #include "desktop/progman_group.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/readback.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace nltest;
 using nldriver::WindowsDirectory;
@@ -109,8 +112,7 @@ protected:
 
     void SetUp() override
     {
-        ResetSetupContext();
-        ResetMessageCatalogue();
+        ResetProgramState();
         InitMessageCatalogue();
         lstrcpyA(setupContext.installDir, "D:\\NimbaLun");
     }
@@ -184,67 +186,43 @@ TEST_F(ProgmanGroupTest, OddLengthLeavesTheLastByteOutOfTheChecksum)
     EXPECT_EQ(group[140], 'D');
 }
 
-TEST_F(ProgmanGroupTest, ShortFileIsCopiedAndListedButNotPatched)
+// progman.ini's Group1 to Group5 before and after: "group" stands for the
+// installed group's path, "GROUP" for it upper-cased, "" for no entry.
+struct Registration {
+    const char *name;
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+};
+
+const Registration Registrations[] = {
+    {"without a settings file Group1 is written and the file made", {}, {"group", "", "", "", ""}},
+    {"the first free number is taken",
+     {"C:\\WINDOWS\\MAIN.GRP", "C:\\WINDOWS\\ACCESSOI.GRP", "C:\\WINDOWS\\JEUX.GRP"},
+     {"C:\\WINDOWS\\MAIN.GRP", "C:\\WINDOWS\\ACCESSOI.GRP", "C:\\WINDOWS\\JEUX.GRP", "group", ""}},
+    {"an earlier entry in another letter case means nothing is written",
+     {"C:\\WINDOWS\\MAIN.GRP", "GROUP"}, {"C:\\WINDOWS\\MAIN.GRP", "GROUP", "", "", ""}},
+    {"an entry behind a free number is listed again", {"", "group"}, {"group", "group", "", "", ""}},
+};
+
+TEST_F(ProgmanGroupTest, IsListedUnderTheFirstFreeNumberUnlessAnEarlierOneNamesIt)
 {
-    std::string source = GroupTemplate().substr(0, 7011);
-    WriteTemplate(source);
-
-    InstallProgmanGroup(nullptr);
-
-    EXPECT_TRUE(InstalledGroup() == source);
-    EXPECT_EQ(Setting("Group1"), groupPath);
-}
-
-TEST_F(ProgmanGroupTest, WithoutSettingsFileGroup1IsWrittenAndTheFileCreated)
-{
-    WriteTemplate(GroupTemplate());
-    ASSERT_FALSE(FileExists(settingsPath));
-
-    InstallProgmanGroup(nullptr);
-
-    EXPECT_TRUE(FileExists(settingsPath));
-    EXPECT_EQ(Setting("Group1"), groupPath);
-    EXPECT_EQ(Setting("Group2"), "");
-}
-
-TEST_F(ProgmanGroupTest, GoesToTheFirstFreeNumber)
-{
-    WriteTemplate(GroupTemplate());
-    SetSetting("Group1", "C:\\WINDOWS\\MAIN.GRP");
-    SetSetting("Group2", "C:\\WINDOWS\\ACCESSOI.GRP");
-    SetSetting("Group3", "C:\\WINDOWS\\JEUX.GRP");
-
-    InstallProgmanGroup(nullptr);
-
-    EXPECT_EQ(Setting("Group3"), "C:\\WINDOWS\\JEUX.GRP");
-    EXPECT_EQ(Setting("Group4"), groupPath);
-    EXPECT_EQ(Setting("Group5"), "");
-}
-
-TEST_F(ProgmanGroupTest, AnEarlierEntryInAnotherLetterCaseMeansNothingIsWritten)
-{
-    WriteTemplate(GroupTemplate());
     std::string upper = groupPath;
     CharUpperA(&upper[0]);
-    SetSetting("Group1", "C:\\WINDOWS\\MAIN.GRP");
-    SetSetting("Group2", upper);
-
-    InstallProgmanGroup(nullptr);
-
-    EXPECT_EQ(Setting("Group2"), upper);
-    EXPECT_EQ(Setting("Group3"), "");
-}
-
-TEST_F(ProgmanGroupTest, AnEntryBehindAFreeNumberIsListedAgain)
-{
+    auto value = [&](const std::string &text) { return text == "group" ? groupPath : text == "GROUP" ? upper : text; };
     WriteTemplate(GroupTemplate());
-    SetSetting("Group2", groupPath);
+    for (const Registration &registration : Registrations) {
+        SCOPED_TRACE(registration.name);
+        DeleteFileA(settingsPath.c_str());
+        for (size_t i = 0; i < registration.before.size(); ++i)
+            if (!registration.before[i].empty())
+                SetSetting("Group" + std::to_string(i + 1), value(registration.before[i]));
 
-    InstallProgmanGroup(nullptr);
+        InstallProgmanGroup(nullptr);
 
-    EXPECT_EQ(Setting("Group1"), groupPath);
-    EXPECT_EQ(Setting("Group2"), groupPath);
-    EXPECT_EQ(Setting("Group3"), "");
+        EXPECT_TRUE(FileExists(settingsPath));
+        for (size_t i = 0; i < registration.after.size(); ++i)
+            EXPECT_EQ(Setting("Group" + std::to_string(i + 1)), value(registration.after[i])) << "Group" << i + 1;
+    }
 }
 
 TEST_F(ProgmanGroupTest, RunningTwiceGivesAFreshlyPatchedCopyAndOneEntry)
@@ -271,9 +249,13 @@ TEST_F(ProgmanGroupTest, RunningTwiceGivesAFreshlyPatchedCopyAndOneEntry)
     EXPECT_EQ(Setting("Group2"), "");
 }
 
-TEST_F(ProgmanGroupTest, TemplateOfOneHundredBytesIsCopiedUntouched)
+// A file of 7011 bytes ends just before the last offset; one of 100 holds
+// none of them.
+class ShortTemplate : public ProgmanGroupTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(ShortTemplate, IsCopiedAndListedButNotPatched)
 {
-    std::string source = GroupTemplate().substr(0, 100);
+    std::string source = GroupTemplate().substr(0, GetParam());
     WriteTemplate(source);
 
     InstallProgmanGroup(nullptr);
@@ -282,5 +264,7 @@ TEST_F(ProgmanGroupTest, TemplateOfOneHundredBytesIsCopiedUntouched)
     EXPECT_EQ(Setting("Group1"), groupPath);
     EXPECT_EQ(Setting("Group2"), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Lengths, ShortTemplate, ::testing::Values(7011, 100));
 
 } // namespace

@@ -1,8 +1,10 @@
 // The driver's checks that can be taken in-process: which colour question a
 // display gets, and how the setup finds and enters its own folder.
 #include "setup/setup_driver.h"
+#include "setup/path_text.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
 #include "driver/answerer.h"
 #include "support/saved_settings.h"
 #include "support/test_support.h"
@@ -27,8 +29,7 @@ class SourceFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetSetupContext();
-        ResetMessageCatalogue();
+        ResetProgramState();
         language.Set("fra");
         InitMessageCatalogue();
         before = nltest::CurrentDirectory();
@@ -36,8 +37,7 @@ protected:
     void TearDown() override
     {
         SetCurrentDirectoryA(before.c_str());
-        ResetMessageCatalogue();
-        ResetSetupContext();
+        ResetProgramState();
     }
 
     nltest::SavedLanguageSetting language;
@@ -59,7 +59,8 @@ TEST_F(SourceFolder, ProgramAtTheRootOfADriveEntersThatDrive)
 {
     SetCurrentDirectoryA(nltest::ProgramDirectory().c_str());
     char path[] = "c:\\setup.exe";
-    EXPECT_EQ(EnterProgramFolder(path), 1);
+    CutLastName(path);
+    EXPECT_EQ(EnterSourceFolder(path), 1);
     EXPECT_STREQ(path, "C:");
     std::string current = nltest::CurrentDirectory();
     EXPECT_EQ(current.substr(0, 3), "C:\\") << current;
@@ -67,24 +68,20 @@ TEST_F(SourceFolder, ProgramAtTheRootOfADriveEntersThatDrive)
 
 TEST_F(SourceFolder, NetworkPathIsInternalError3)
 {
-    char path[] = "\\\\server\\share\\setup.exe";
-    nldriver::BoxAnswerer answerer(IDOK);
-    EXPECT_EQ(EnterProgramFolder(path), 0);
-    nldriver::MessageBoxInfo box = answerer.Finish();
-    ASSERT_NE(box.handle, nullptr);
-    EXPECT_EQ(box.caption, "Installation de Nimbalune");
-    EXPECT_EQ(box.text, "Erreur interne 0003");
-    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
-    EXPECT_TRUE(box.hasIcon);
-    EXPECT_EQ(nltest::CurrentDirectory(), before);
-
-    setupContext.language = LanguageEnglish;
-    char again[] = "\\\\server\\share\\setup.exe";
-    nldriver::BoxAnswerer english(IDOK);
-    EXPECT_EQ(EnterProgramFolder(again), 0);
-    box = english.Finish();
-    EXPECT_EQ(box.caption, "Installation of Nimbalune");
-    EXPECT_EQ(box.text, "Internal error 0003");
+    for (int language : {LanguageFrench, LanguageEnglish}) {
+        SCOPED_TRACE(language);
+        setupContext.language = language;
+        char path[] = "\\\\server\\share";
+        nldriver::BoxAnswerer answerer(IDOK);
+        EXPECT_EQ(EnterSourceFolder(path), 0);
+        nldriver::MessageBoxInfo box = answerer.Finish();
+        ASSERT_NE(box.handle, nullptr);
+        EXPECT_EQ(box.caption, MessageText(SetupCaption));
+        EXPECT_EQ(box.text, MessageText(InternalError3));
+        EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+        EXPECT_TRUE(box.hasIcon);
+        EXPECT_EQ(nltest::CurrentDirectory(), before);
+    }
 }
 
 TEST_F(SourceFolder, UnknownProgramPathIsInternalError2)

@@ -4,8 +4,11 @@
 #define NIMBALUNE_UNIT_SETUP_WINDOW_H
 
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
+#include "setup/log_pane.h"
 
 #include <gtest/gtest.h>
+#include <string>
 #include <windows.h>
 
 namespace nltest {
@@ -26,6 +29,17 @@ inline HWND MakeTestWindow(const char *className, int width, int height, WNDPROC
     return window;
 }
 
+// One row of the log pane's grid, and the same without its trailing blanks.
+inline std::string LogRow(int row)
+{
+    return std::string(GetLogPaneState().grid + row * LogColumns, LogColumns);
+}
+inline std::string LogRowTrimmed(int row)
+{
+    std::string text = LogRow(row);
+    return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
 // A fresh setupContext whose main window is a test window of this size.
 class SetupWindowTest : public ::testing::Test {
 protected:
@@ -36,7 +50,7 @@ protected:
 
     void SetUp() override
     {
-        ResetSetupContext();
+        ResetProgramState();
         setupContext.instance = GetModuleHandleA(nullptr);
         window = MakeTestWindow(className_, width_, height_, procedure_);
         ASSERT_NE(window, nullptr);

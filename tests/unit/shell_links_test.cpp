@@ -4,6 +4,8 @@
 #include "desktop/shell_links.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
+#include "setup/program_state.h"
+#include "support/product_names.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
@@ -13,13 +15,17 @@ using namespace nltest;
 
 namespace {
 
-const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
-
 struct ExpectedLink {
     std::string folder;
-    std::string name;       // UTF-8, as in the catalogue
+    std::string name;       // as the catalogue has it, in the current language
     std::string program;
 };
+
+// A shortcut's name in the current language, without its backslash.
+std::string LinkName(int id)
+{
+    return MessageText(id) + 1;
+}
 
 class ShellLinksTest : public ::testing::Test {
 protected:
@@ -45,8 +51,7 @@ protected:
         // Start from a machine without the entry; the backup puts back any
         // that was there.
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, UninstallKey);
-        ResetSetupContext();
-        ResetMessageCatalogue();
+        ResetProgramState();
         InitMessageCatalogue();
         lstrcpynA(setupContext.installDir, installDir.c_str(), PathBufferSize);
     }
@@ -70,7 +75,7 @@ protected:
 
     void ExpectLink(const ExpectedLink &expected)
     {
-        std::string path = JoinPath(expected.folder, Cp1252(expected.name));
+        std::string path = JoinPath(expected.folder, expected.name);
         SCOPED_TRACE(expected.name);
         Shortcut link = ReadShortcut(path);
         ASSERT_TRUE(link.ok) << path;
@@ -102,52 +107,34 @@ TEST_F(ShellLinksTest, UninstallEntryCountsTheTerminatingZeros)
     EXPECT_EQ(data, std::string(expected.c_str(), expected.size() + 1));
 }
 
-TEST_F(ShellLinksTest, FrenchShortcuts)
+class ShortcutsInEachLanguage : public ShellLinksTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ShortcutsInEachLanguage, GoIntoTheProductFolderTheMenusAndStartUp)
 {
-    setupContext.language = LanguageFrench;
+    setupContext.language = GetParam();
     InstallDesktopIntegration();
 
     std::string folder = ProductFolder();
     EXPECT_EQ(DirectoryEntries(folder),
-              (std::set<std::string>{Cp1252("Démarrer Nimbalune.lnk"), Cp1252("Panneau de contrôle de Nimbalune.lnk"),
-                                     "Notice et aide de Nimbalune.lnk", Cp1252("Désinstaller Nimbalune.lnk")}));
+              (std::set<std::string>{LinkName(StartProgramLinkName), LinkName(ControlPanelLinkName),
+                                     LinkName(InstructionsLinkName), LinkName(UninstallLinkName)}));
     const ExpectedLink links[] = {
-        {folder, "Démarrer Nimbalune.lnk", "\\NimbaLun.exe"},
-        {folder, "Panneau de contrôle de Nimbalune.lnk", "\\Configur.exe"},
-        {folder, "Notice et aide de Nimbalune.lnk", "\\lisezmoi.exe"},
-        {folder, "Désinstaller Nimbalune.lnk", "\\Uninstal.exe"},
-        {startMenu, "Panneau de contrôle de Nimbalune.lnk", "\\Configur.exe"},
-        {desktop, "Panneau de contrôle de Nimbalune.lnk", "\\Configur.exe"},
-        {startUp, "Nimbalune.lnk", "\\Nimbalun.exe"},
+        {folder, LinkName(StartProgramLinkName), "\\NimbaLun.exe"},
+        {folder, LinkName(ControlPanelLinkName), "\\Configur.exe"},
+        {folder, LinkName(InstructionsLinkName), MessageText(ReadmeProgramName)},
+        {folder, LinkName(UninstallLinkName), "\\Uninstal.exe"},
+        {startMenu, LinkName(ControlPanelLinkName), "\\Configur.exe"},
+        {desktop, LinkName(ControlPanelLinkName), "\\Configur.exe"},
+        {startUp, StartUpLinkName, "\\Nimbalun.exe"},
     };
     for (const ExpectedLink &link : links)
         ExpectLink(link);
     EXPECT_EQ(DirectoryEntries(startMenu).size(), 1u);
     EXPECT_EQ(DirectoryEntries(desktop).size(), 1u);
-    EXPECT_EQ(DirectoryEntries(startUp), std::set<std::string>{"Nimbalune.lnk"});
+    EXPECT_EQ(DirectoryEntries(startUp), std::set<std::string>{StartUpLinkName});
 }
 
-TEST_F(ShellLinksTest, EnglishShortcuts)
-{
-    setupContext.language = LanguageEnglish;
-    InstallDesktopIntegration();
-
-    std::string folder = ProductFolder();
-    EXPECT_EQ(DirectoryEntries(folder),
-              (std::set<std::string>{"Starting Nimbalune.lnk", "Control panel of Nimbalune.lnk",
-                                     "Instructions and help for Nimbalune.lnk", "Uninstalling Nimbalune.lnk"}));
-    const ExpectedLink links[] = {
-        {folder, "Starting Nimbalune.lnk", "\\NimbaLun.exe"},
-        {folder, "Control panel of Nimbalune.lnk", "\\Configur.exe"},
-        {folder, "Instructions and help for Nimbalune.lnk", "\\readme.exe"},
-        {folder, "Uninstalling Nimbalune.lnk", "\\Uninstal.exe"},
-        {startMenu, "Control panel of Nimbalune.lnk", "\\Configur.exe"},
-        {desktop, "Control panel of Nimbalune.lnk", "\\Configur.exe"},
-        {startUp, "Nimbalune.lnk", "\\Nimbalun.exe"},
-    };
-    for (const ExpectedLink &link : links)
-        ExpectLink(link);
-}
+INSTANTIATE_TEST_SUITE_P(Languages, ShortcutsInEachLanguage, ::testing::Values(LanguageFrench, LanguageEnglish));
 
 TEST_F(ShellLinksTest, ExplorerShowsTheProductFolder)
 {
@@ -163,8 +150,7 @@ TEST_F(ShellLinksTest, ExplorerShowsTheProductFolder)
                 if (title.find("Nimbalune") != std::string::npos)
                     return true;
             return false;
-        },
-        15000));
+        }));
 }
 
 TEST_F(ShellLinksTest, ExistingShortcutsAreReplaced)
@@ -173,8 +159,8 @@ TEST_F(ShellLinksTest, ExistingShortcutsAreReplaced)
     std::string folder = ProductFolder();
     MakeDirectories(folder);
     std::string elsewhere = root / "Elsewhere";
-    std::string oldStart = folder + "\\Starting Nimbalune.lnk";
-    std::string oldStartUp = startUp + "\\Nimbalune.lnk";
+    std::string oldStart = folder + "\\" + LinkName(StartProgramLinkName);
+    std::string oldStartUp = JoinPath(startUp, StartUpLinkName);
     CreateShellLink((elsewhere + "\\old.exe").c_str(), "-old", oldStart.c_str(), elsewhere.c_str(), SW_SHOWMINIMIZED);
     WriteFileBytes(oldStartUp, "not a shortcut");
     WriteFileBytes(folder + "\\Notes.txt", "kept");
@@ -183,8 +169,8 @@ TEST_F(ShellLinksTest, ExistingShortcutsAreReplaced)
 
     EXPECT_TRUE(DirectoryExists(folder));
     EXPECT_EQ(ReadFileText(folder + "\\Notes.txt"), "kept");
-    ExpectLink({folder, "Starting Nimbalune.lnk", "\\NimbaLun.exe"});
-    ExpectLink({startUp, "Nimbalune.lnk", "\\Nimbalun.exe"});
+    ExpectLink({folder, LinkName(StartProgramLinkName), "\\NimbaLun.exe"});
+    ExpectLink({startUp, StartUpLinkName, "\\Nimbalun.exe"});
 }
 
 TEST_F(ShellLinksTest, EarlierVersionEntriesAreRemoved)
@@ -201,7 +187,7 @@ TEST_F(ShellLinksTest, EarlierVersionEntriesAreRemoved)
     EXPECT_FALSE(DirectoryExists(earlier));
     EXPECT_FALSE(FileExists(startUp + "\\Nimba Lune.exe"));
     EXPECT_EQ(ReadFileText(startUp + "\\Other.lnk"), "someone else's");
-    EXPECT_TRUE(FileExists(startUp + "\\Nimbalune.lnk"));
+    EXPECT_TRUE(FileExists(JoinPath(startUp, StartUpLinkName)));
 }
 
 TEST_F(ShellLinksTest, WithoutProgramsValueNoProductFolderAndNoExplorer)
@@ -212,9 +198,9 @@ TEST_F(ShellLinksTest, WithoutProgramsValueNoProductFolderAndNoExplorer)
     InstallDesktopIntegration();
 
     EXPECT_TRUE(DirectoryEntries(programs).empty());
-    ExpectLink({startMenu, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
-    ExpectLink({desktop, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
-    ExpectLink({startUp, "Nimbalune.lnk", "\\Nimbalun.exe"});
+    ExpectLink({startMenu, LinkName(ControlPanelLinkName), "\\Configur.exe"});
+    ExpectLink({desktop, LinkName(ControlPanelLinkName), "\\Configur.exe"});
+    ExpectLink({startUp, StartUpLinkName, "\\Nimbalun.exe"});
 }
 
 TEST_F(ShellLinksTest, PathsThatDoNotFitAreSkipped)
@@ -258,9 +244,9 @@ TEST_F(ShellLinksTest, ShellFolderValuesAreTakenWhateverTheirType)
 
     InstallDesktopIntegration();
 
-    ExpectLink({desktop, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
+    ExpectLink({desktop, LinkName(ControlPanelLinkName), "\\Configur.exe"});
     EXPECT_TRUE(DirectoryEntries(startMenu).empty());
-    ExpectLink({startUp, "Nimbalune.lnk", "\\Nimbalun.exe"});
+    ExpectLink({startUp, StartUpLinkName, "\\Nimbalun.exe"});
 }
 
 TEST_F(ShellLinksTest, ShellFolderValuesOfAThousandCharactersAreSkipped)
@@ -275,8 +261,8 @@ TEST_F(ShellLinksTest, ShellFolderValuesOfAThousandCharactersAreSkipped)
 
     EXPECT_FALSE(DirectoryExists(ProductFolder()));
     EXPECT_TRUE(DirectoryEntries(startMenu).empty());
-    ExpectLink({desktop, "Control panel of Nimbalune.lnk", "\\Configur.exe"});
-    ExpectLink({startUp, "Nimbalune.lnk", "\\Nimbalun.exe"});
+    ExpectLink({desktop, LinkName(ControlPanelLinkName), "\\Configur.exe"});
+    ExpectLink({startUp, StartUpLinkName, "\\Nimbalun.exe"});
     std::string data;
     EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", data));
 }

@@ -5,9 +5,11 @@
 // left behind.
 #include "driver/distribution.h"
 #include "driver/driver.h"
+#include "driver/installation.h"
 #include "driver/readback.h"
 #include "driver/setup_person.h"
 #include "support/test_support.h"
+#include "support/product_names.h"
 
 #include <cstdio>
 #include <string>
@@ -37,10 +39,10 @@ void PrintSummary(const std::string &installDir)
         std::printf("  %s\n", file.c_str());
 
     std::printf("\nwin.ini [Nimba Lune]:\n");
-    for (const auto &entry : ProfileSection("Nimba Lune"))
+    for (const auto &entry : ProfileSection(nltest::ProductSection))
         std::printf("  %s=%s\n", entry.first.c_str(), entry.second.c_str());
 
-    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
+    const std::string uninstall = nltest::UninstallKey;
     std::string value;
     std::printf("\nUninstall entry HKLM\\%s:\n", uninstall.c_str());
     for (const char *name : {"DisplayName", "UninstallString"})
@@ -48,7 +50,7 @@ void PrintSummary(const std::string &installDir)
             std::printf("  %s = %s\n", name, value.c_str());
 
     std::printf("\nShortcuts:\n");
-    const std::string folders[] = {nltest::JoinPath(ShellFolder("Programs"), "Nimbalune"), ShellFolder("Start Menu"),
+    const std::string folders[] = {nltest::JoinPath(ShellFolder("Programs"), nltest::ProgramsFolderName), ShellFolder("Start Menu"),
                                    ShellFolder("Desktop"), ShellFolder("StartUp")};
     for (const std::string &folder : folders) {
         for (const std::string &file : ListFiles(folder)) {
@@ -126,9 +128,7 @@ bool OnTop(HWND box)
 void ShootFinalNotice(const MessageBoxInfo &done)
 {
     // The windows the installation opens appear in their own time.
-    WaitForWindow(0, [](const WindowInfo &w) { return w.className == ExplorerClass && w.title == "Nimbalune"; },
-                  10000);
-    WaitForWindow(0, [](const WindowInfo &w) { return w.className == "NimbaluneSample"; }, 5000);
+    WaitForWindowsOfInstallation();
     WaitForStillScreen();
     RECT r;
     GetWindowRect(done.handle, &r);
@@ -223,7 +223,7 @@ int main()
     std::printf("setup.exe ended with exit code %d\n", code);
     ShotWhenStill("demo-5-desktop");
 
-    PrintSummary(nltest::GetProfile("Nimba Lune", "Directory"));
+    PrintSummary(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey));
     Close(process);
     return code == 1 && done.handle ? 0 : 1;
 }
