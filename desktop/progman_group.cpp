@@ -13,9 +13,6 @@ namespace {
 
 #define NL_GROUP_TEMPLATE(path) const char TemplatePattern[] = path;
 #include "install/medium_layout.def"
-const char GroupFileName[] = "\\nimbalun.grp";
-const char SettingsFileName[] = "\\progman.ini";
-const char GroupsSection[] = "Groups";
 
 // Where the group file holds the drive letter of a path into the
 // destination directory.
@@ -30,7 +27,6 @@ enum {
     // Anything shorter is no group file of ours: writing at the offsets
     // above would grow it with garbage.
     SmallestGroupFileSize = 7012,
-    MaxGroupNumber = 255,
     GroupKeySize = 16
 };
 

@@ -12,10 +12,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
+const char UninstallEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
+const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char ProductFolderName[] = "\\Nimbalune";
+const char StartUpShortcutName[] = "\\Nimbalune.lnk";
+
 namespace {
 
-const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbalune";
-const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char ProductName[] = "Nimbalune";
 
 // The shell's link object and the two interfaces used on it, defined here
@@ -47,6 +50,8 @@ const ProgramLink ProgramLinks[] = {
     {UninstallLinkName, "\\Uninstal.exe", 0},
 };
 
+} // namespace
+
 // Reads one "Shell Folders" value as text. The value's type is not
 // examined, so a value that fills the buffer without a terminating zero
 // counts as unreadable rather than being used unterminated.
@@ -63,6 +68,8 @@ int ReadShellFolder(const char *valueName, char *folder, DWORD capacity)
     }
     return 1;
 }
+
+namespace {
 
 // One shortcut: folder + link name, starting installDir + program name in
 // installDir. Skipped when either path would not fit.
@@ -89,11 +96,11 @@ void RegisterUninstallEntry()
 {
     char uninstallString[UninstallStringSize];
 
-    if (!RegistryCreateKey(HKEY_LOCAL_MACHINE, UninstallKey))
+    if (!RegistryCreateKey(HKEY_LOCAL_MACHINE, UninstallEntryKey))
         return;
-    RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName", REG_SZ, ProductName, sizeof ProductName);
+    RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", REG_SZ, ProductName, sizeof ProductName);
     if (ComposePath(uninstallString, sizeof uninstallString, setupContext.installDir, "\\Uninstal.exe"))
-        RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", REG_SZ, uninstallString,
+        RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", REG_SZ, uninstallString,
                            lstrlenA(uninstallString) + 1);
 }
 
@@ -119,7 +126,7 @@ void CreateProductFolder()
     lstrcpyA(command, ExplorerCommand);
     if (!ReadShellFolder("Programs", folder, folderCapacity))
         return;
-    if (!AppendPath(folder, folderCapacity, "\\Nimbalune"))
+    if (!AppendPath(folder, folderCapacity, ProductFolderName))
         return;
     CreateDirectoryA(folder, NULL);
     for (i = 0; i < sizeof ProgramLinks / sizeof ProgramLinks[0]; i++) {
@@ -152,7 +159,7 @@ void ReplaceStartUpEntry()
         return;
     if (ComposePath(earlierEntry, sizeof earlierEntry, folder, "\\Nimba Lune.exe"))
         DeleteFileA(earlierEntry);
-    MakeShortcut(folder, "\\Nimbalune.lnk", "\\Nimbalun.exe");
+    MakeShortcut(folder, StartUpShortcutName, "\\Nimbalun.exe");
     NotifyFolderChanged(folder);
 }
 

@@ -2,6 +2,20 @@
 #ifndef NIMBALUNE_SHELL_LINKS_H
 #define NIMBALUNE_SHELL_LINKS_H
 
+#include <windows.h>
+
+// Where the product is registered: the uninstall key under HKEY_LOCAL_MACHINE,
+// the per-user shell folders key, the product's Programs-menu folder and
+// its start-up shortcut (each name appended to a folder).
+extern const char UninstallEntryKey[];
+extern const char ShellFoldersKey[];
+extern const char ProductFolderName[];
+extern const char StartUpShortcutName[];
+
+// One "Shell Folders" value ("Programs", "StartUp", ...) as text; 0 when
+// it is missing or does not fit.
+int ReadShellFolder(const char *valueName, char *folder, DWORD capacity);
+
 // The command that opens a folder in an Explorer window: the folder's path
 // follows the blank.
 constexpr char ExplorerCommand[] = "explorer.exe ";

@@ -3,7 +3,9 @@
 # prefix and runs setup.exe from the medium. With a display (DISPLAY set) it
 # runs for you to click through; without one it runs under Xvfb, driven as a
 # person would (proposed language, drive C, Start, OK), saves a screenshot
-# of each step and prints what was installed.
+# of each step and prints what was installed; then it removes the product
+# through Add/Remove Programs and prints how the machine compares with
+# what it was before.
 set -e
 . "$(dirname "$0")/common.sh"
 sh "$NL_ROOT/scripts/build.sh"
@@ -33,7 +35,8 @@ NL_PREFIX=$PREFIX_NAME "$NL_ROOT/scripts/wine-run.sh" --build "$BUILD" --arch "$
     "$BUILD/tools/nldemo.exe" || status=$?
 nl_stop_wine "$BUILD" "$ARCH"
 # Each step's picture is there, a PNG image that decodes, and small.
-for name in demo-1-question-1 demo-2-panel demo-3-progress demo-4-final-notice demo-5-desktop; do
+for name in demo-1-question-1 demo-2-panel demo-3-progress demo-4-final-notice demo-5-desktop \
+    demo-6-uninstall-question demo-7-uninstall-done; do
     shot=$BUILD/screenshots/$name.png
     if ! identify -regard-warnings "$shot" >/dev/null 2>&1; then
         echo "demo: $shot is missing or no PNG image" >&2

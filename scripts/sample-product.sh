@@ -17,7 +17,7 @@ cp "$BUILD/sample/readme.exe" "$PRODUCT/Readme.exe"
 cp "$BUILD/sample/lisezmoi.exe" "$PRODUCT/Lisezmoi.exe"
 cp "$BUILD/sample/nimbalun.exe" "$FILES/nimbalun.exe"
 cp "$BUILD/sample/configur.exe" "$FILES/Configur.exe"
-cp "$BUILD/sample/uninstal.exe" "$FILES/Uninstal.exe"
+cp "$BUILD/Uninstal.exe" "$FILES/Uninstal.exe"
 
 picture() {   # picture FILE SIZE COLOURS [DRAW]
     mkdir -p "$(dirname "$1")"

@@ -84,17 +84,29 @@ const char LanguageQuestionEnglish[] =
     "Do you want to use english language ? (otherwise french language)\n\n"
     "Voulez-vous utiliser la langue anglaise ? (sinon française)";
 
+int ProposedLanguage()
+{
+    // Only the first three letters of the regional setting take part.
+    char setting[LanguageSettingSize];
+    if (GetProfileStringA("Intl", "sLanguage", "eng", setting, LanguageSettingSize) == 0)
+        return LanguageEnglish;
+    return lstrcmpiA(setting, "fra") == 0 ? LanguageFrench : LanguageEnglish;
+}
+
+const char *MessageTextIn(int id, int language)
+{
+    for (const CatalogueEntry &entry : CatalogueTexts)
+        if (entry.id == id)
+            return language == LanguageEnglish ? entry.english : entry.french;
+    return "";
+}
+
 void InitMessageCatalogue()
 {
     if (catalogueReady)
         return;
 
-    // Only the first three letters of the regional setting take part.
-    char setting[LanguageSettingSize];
-    if (GetProfileStringA("Intl", "sLanguage", "eng", setting, LanguageSettingSize) == 0)
-        setupContext.language = LanguageEnglish;
-    else
-        setupContext.language = lstrcmpiA(setting, "fra") == 0 ? LanguageFrench : LanguageEnglish;
+    setupContext.language = ProposedLanguage();
 
     for (int id = 0; id < MessageCount; ++id)
         for (int language = 0; language < LanguageCount; ++language)

@@ -37,6 +37,10 @@ void InitMessageCatalogue();
 void ChooseLanguage();
 // The entry's text in the current language; "" for an unset or unknown id.
 const char *MessageText(int id);
+// The entry's text in the given language, whatever the current one.
+const char *MessageTextIn(int id, int language);
+// The language the regional settings ([Intl] sLanguage) propose.
+int ProposedLanguage();
 
 // A message box owned by the main window; its answer, 0 when it could not
 // be shown.

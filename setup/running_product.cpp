@@ -14,13 +14,19 @@ const char NoProductWindowSection[] = "";
 // and -1 is HWND_TOPMOST, which SendMessageA (as on a 16-bit handle 0xFFFF)
 // takes for HWND_BROADCAST, destroying every top-level window. So only a
 // handle that names a window gets the message.
-void CloseRunningProduct()
+HWND RunningProductWindow()
 {
     char iniFile[PathBufferSize];
     if (!GetProfileStringA(ProductSection, IniFileKey, "", iniFile, PathBufferSize))
-        return;
+        return NULL;
     UINT window = GetPrivateProfileIntA(NoProductWindowSection, "Current hwnd", NoRunningCopy, iniFile);
     HWND product = (HWND)(UINT_PTR)window;
-    if (window != NoRunningCopy && IsWindow(product))
+    return window != NoRunningCopy && IsWindow(product) ? product : NULL;
+}
+
+void CloseRunningProduct()
+{
+    HWND product = RunningProductWindow();
+    if (product)
         SendMessageA(product, WM_DESTROY, 0, 0);
 }

@@ -3,6 +3,10 @@
 #ifndef NIMBALUNE_RUNNING_PRODUCT_H
 #define NIMBALUNE_RUNNING_PRODUCT_H
 
+#include <windows.h>
+
+// The running product's window named in its INI file, or NULL.
+HWND RunningProductWindow();
 // Sends WM_DESTROY to the running product's window named in its INI file.
 void CloseRunningProduct();
 

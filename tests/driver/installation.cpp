@@ -57,10 +57,11 @@ std::string TreeDifferences(const std::string &installDir)
     return differences;
 }
 
-HWND StartToPanel(Process &process, const std::string &setup, std::vector<MessageBoxInfo> *seen)
+HWND StartToPanel(Process &process, const std::string &setup, std::vector<MessageBoxInfo> *seen,
+                  const BoxAnswer &answer)
 {
     process = Launch("\"" + setup + "\"", nltest::BuildDir());
-    return process.handle ? WaitForPanel(process, AnswerLikeAPerson, seen) : nullptr;
+    return process.handle ? WaitForPanel(process, answer, seen) : nullptr;
 }
 
 MessageBoxInfo StartAndWaitForEnd(const Process &process, HWND main, DWORD timeoutMs)
@@ -69,16 +70,17 @@ MessageBoxInfo StartAndWaitForEnd(const Process &process, HWND main, DWORD timeo
     return WaitForMessageBox(process.id, timeoutMs);
 }
 
-MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs)
+MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs,
+                                 const BoxAnswer &answer)
 {
-    HWND main = StartToPanel(process, setup);
+    HWND main = StartToPanel(process, setup, nullptr, answer);
     return main ? StartAndWaitForEnd(process, main, timeoutMs) : MessageBoxInfo();
 }
 
-std::string InstallThrough(const std::string &setup)
+std::string InstallThrough(const std::string &setup, const BoxAnswer &answer)
 {
     Process process;
-    MessageBoxInfo box = InstallToFinalBox(process, setup);
+    MessageBoxInfo box = InstallToFinalBox(process, setup, 120000, answer);
     if (!box.handle) {
         Close(process);
         return "(no final box)";

@@ -23,18 +23,20 @@ std::string TreeDifferences(const std::string &installDir);
 // Starts a setup program and answers its start-up questions up to the
 // panel, appending the boxes to seen when it is given; returns the main
 // window, or null.
-HWND StartToPanel(Process &process, const std::string &setup, std::vector<MessageBoxInfo> *seen = nullptr);
+HWND StartToPanel(Process &process, const std::string &setup, std::vector<MessageBoxInfo> *seen = nullptr,
+                  const BoxAnswer &answer = AnswerLikeAPerson);
 // Presses Start and waits for the box at the end, which it leaves open; an
 // empty box on time-out.
 MessageBoxInfo StartAndWaitForEnd(const Process &process, HWND main, DWORD timeoutMs = 120000);
 // Both: a whole installation up to its final box. An empty box when any of
 // it did not happen.
-MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs = 120000);
+MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWORD timeoutMs = 120000,
+                                 const BoxAnswer &answer = AnswerLikeAPerson);
 
 // A whole installation through to its end: the final box's text ("(no
 // final box)" when none came) once OK is pressed; expects the setup to end
 // with its exit code 1, and closes the windows it opened.
-std::string InstallThrough(const std::string &setup);
+std::string InstallThrough(const std::string &setup, const BoxAnswer &answer = AnswerLikeAPerson);
 
 // After an installation: waits for the Explorer window the setup opens (it
 // may appear after the setup has ended) and the product's, while the

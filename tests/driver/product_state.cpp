@@ -1,10 +1,13 @@
 #include "driver/product_state.h"
 #include "driver/driver.h"
 #include "driver/readback.h"
+#include "support/shell_support.h"
 #include "support/test_support.h"
 #include "support/product_names.h"
 
 #include <windows.h>
+#include <algorithm>
+#include <vector>
 
 namespace nldriver {
 
@@ -43,6 +46,105 @@ void CloseProductWindows()
                 return false;
         return true;
     }, 5000);
+}
+
+namespace {
+
+void AddProfile(std::set<std::string> &lines, const std::string &file)
+{
+    std::vector<char> names(65536);
+    DWORD length = GetPrivateProfileSectionNamesA(names.data(), (DWORD)names.size(), file.c_str());
+    for (const char *name = names.data(); name < names.data() + length && *name; name += lstrlenA(name) + 1)
+        for (const auto &value : ProfileSection(name, file))
+            lines.insert(file + " [" + name + "] " + value.first + "=" + value.second);
+}
+
+void AddRegistryKey(std::set<std::string> &lines, HKEY root, const std::string &key)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return;
+    lines.insert("key " + key);
+    char name[256], data[1024];
+    for (DWORD i = 0;; i++) {
+        DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type;
+        if (RegEnumValueA(handle, i, name, &nameSize, nullptr, &type, (BYTE *)data, &dataSize) != ERROR_SUCCESS)
+            break;
+        data[dataSize] = 0;
+        lines.insert("key " + key + " " + name + "=" + data);
+    }
+    RegCloseKey(handle);
+}
+
+} // namespace
+
+std::set<std::string> MachineSnapshot()
+{
+    std::set<std::string> lines;
+    // The two settings files count by their values: the setup makes
+    // progman.ini when there is none, and the removal deletes it when it
+    // leaves it without a value.
+    for (const std::string &file : ListFiles("C:\\"))
+        if (lstrcmpiA(file.c_str(), "windows\\win.ini") && lstrcmpiA(file.c_str(), "windows\\progman.ini"))
+            lines.insert("file C:\\" + file);
+    for (const std::string &folder : ListDirectories("C:\\"))
+        lines.insert("folder C:\\" + folder);
+    std::string windows = WindowsDirectory();
+    AddProfile(lines, nltest::JoinPath(windows, "win.ini"));
+    AddProfile(lines, nltest::JoinPath(windows, "progman.ini"));
+    AddRegistryKey(lines, HKEY_LOCAL_MACHINE, nltest::UninstallKey);
+    AddRegistryKey(lines, HKEY_CURRENT_USER, nltest::ShellFoldersKey);
+    return lines;
+}
+
+std::string SnapshotDifferences(const std::set<std::string> &before, const std::set<std::string> &after)
+{
+    std::string differences;
+    for (const std::string &line : before)
+        if (!after.count(line))
+            differences += "- " + line + "\n";
+    for (const std::string &line : after)
+        if (!before.count(line))
+            differences += "+ " + line + "\n";
+    return differences;
+}
+
+std::vector<MessageBoxInfo> RunRemoval(const std::string &commandLine, int answer,
+                                       const std::function<void(const MessageBoxInfo &)> &onBox)
+{
+    std::vector<MessageBoxInfo> boxes;
+    Process started = Launch(commandLine, nltest::BuildDir());
+    // The closing message may come from the uninstaller's copy, another process.
+    for (MessageBoxInfo box = WaitForMessageBox(0, 60000); box.handle; box = WaitForMessageBox(0, 60000)) {
+        boxes.push_back(box);
+        if (onBox)
+            onBox(box);
+        DWORD id = 0;
+        GetWindowThreadProcessId(box.handle, &id);
+        HANDLE owner = OpenProcess(SYNCHRONIZE, FALSE, id);
+        bool question = std::find(box.buttons.begin(), box.buttons.end(), IDYES) != box.buttons.end();
+        Answer(box, question ? answer : IDOK);
+        if (question && answer == IDYES) {
+            if (owner)
+                CloseHandle(owner);
+            continue;
+        }
+        if (owner) {
+            WaitForSingleObject(owner, 30000);
+            CloseHandle(owner);
+        }
+        break;
+    }
+    WaitForExit(started, 60000);
+    Close(started);
+    return boxes;
+}
+
+void RestartWindows()
+{
+    Process boot = Launch("wineboot -r");
+    WaitForExit(boot, 120000);
+    Close(boot);
 }
 
 } // namespace nldriver

@@ -2,17 +2,21 @@
 // as a person would (the proposed language, drive C, Start, OK), with the
 // sample's viewer as the browser of ".htm" documents, saves a screenshot of
 // each step once its windows are drawn and prints what the installation
-// left behind.
+// left behind; then removes the product again and compares the machine
+// with what it was before.
 #include "driver/distribution.h"
 #include "driver/driver.h"
 #include "driver/installation.h"
+#include "driver/product_state.h"
 #include "driver/readback.h"
 #include "driver/setup_person.h"
 #include "support/test_support.h"
 #include "support/product_names.h"
 
 #include <cstdio>
+#include <set>
 #include <string>
+#include <vector>
 
 using namespace nldriver;
 
@@ -170,6 +174,25 @@ void ShootPanel(HWND main)
     ShotWhenStill("demo-2-panel");
 }
 
+// Removes the product as a person would, through Add/Remove Programs, the
+// product still running, and compares the machine with what it was.
+bool RemoveAgain(const std::set<std::string> &before)
+{
+    CloseWindowsOfClass(ExplorerClass);
+    std::printf("\nRemoving Nimbalune: uninstaller --remove Nimbalune\n");
+    int shots = 0;
+    std::vector<MessageBoxInfo> boxes = RunRemoval("uninstaller --remove Nimbalune", IDYES, [&](const MessageBoxInfo &box) {
+        ShotWhenStill(++shots == 1 ? "demo-6-uninstall-question" : "demo-7-uninstall-done");
+        std::printf("message box \"%s\": %s\n", nltest::Utf8(box.caption).c_str(), nltest::Utf8(box.text).c_str());
+    });
+    RestartWindows();
+    std::string differences = SnapshotDifferences(before, MachineSnapshot());
+    std::printf("\nThe machine before the installation and after the removal (files of drive C, win.ini,\n"
+                "progman.ini, the uninstall and Shell Folders keys), once Windows restarted:\n%s",
+                differences.empty() ? "  no difference\n" : differences.c_str());
+    return boxes.size() == 2 && differences.empty();
+}
+
 } // namespace
 
 int main()
@@ -180,6 +203,7 @@ int main()
 
     std::string medium = nltest::JoinPath(nltest::BuildDir(), "medium");
     std::string setup = nltest::JoinPath(medium, "setup.exe");
+    std::set<std::string> before = MachineSnapshot();
     std::printf("starting %s\n", setup.c_str());
     Process process = Launch("\"" + setup + "\"", nltest::BuildDir());
     if (!process.handle) {
@@ -225,5 +249,6 @@ int main()
 
     PrintSummary(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey));
     Close(process);
-    return code == 1 && done.handle ? 0 : 1;
+    bool removed = RemoveAgain(before);
+    return code == 1 && done.handle && removed ? 0 : 1;
 }

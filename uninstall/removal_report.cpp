@@ -1,0 +1,77 @@
+// The closing message, built in a fixed buffer: each kept item is added
+// while it fits, then a single "and more".
+#include "uninstall/removal_report.h"
+#include "uninstall/uninstall_texts.h"
+
+#include <windows.h>
+
+namespace {
+
+enum {
+    NamedItemCount = 12,
+    ItemTextSize = 1024,            // wsprintfA writes at most 1024 bytes
+    MessageSize = 4096
+};
+
+struct KeptItem {
+    int formatId;
+    char path[MAX_PATH];
+};
+
+KeptItem keptItems[NamedItemCount];
+int keptCount;
+int moreKept;
+char message[MessageSize];
+
+} // namespace
+
+void ClearRemovalReport()
+{
+    keptCount = 0;
+    moreKept = 0;
+}
+
+void ReportKept(int formatId, const char *path)
+{
+    if (keptCount == NamedItemCount) {
+        moreKept = 1;
+        return;
+    }
+    keptItems[keptCount].formatId = formatId;
+    lstrcpynA(keptItems[keptCount].path, path, MAX_PATH);
+    keptCount++;
+}
+
+int WasReported(const char *path)
+{
+    for (int i = 0; i < keptCount; i++)
+        if (lstrcmpiA(keptItems[i].path, path) == 0)
+            return 1;
+    return 0;
+}
+
+int KeptCount()
+{
+    return keptCount + moreKept;
+}
+
+const char *RemovalMessage(int language)
+{
+    char item[ItemTextSize];
+    int more = moreKept;
+
+    lstrcpynA(message, UninstallText(RemovedNotice, language), MessageSize);
+    for (int i = 0; i < keptCount; i++) {
+        // A path is at most MAX_PATH characters and every format is short.
+        wsprintfA(item, UninstallText(keptItems[i].formatId, language), keptItems[i].path);
+        if (lstrlenA(message) + lstrlenA(item) >= MessageSize) {
+            more = 1;
+            break;
+        }
+        lstrcatA(message, item);
+    }
+    const char *moreText = UninstallText(MoreKept, language);
+    if (more && lstrlenA(message) + lstrlenA(moreText) < MessageSize)
+        lstrcatA(message, moreText);
+    return message;
+}

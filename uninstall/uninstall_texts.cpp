@@ -1,0 +1,48 @@
+// The uninstaller's texts, written in UTF-8 here and compiled to
+// Windows-1252 bytes. The format texts take one path.
+#include "uninstall/uninstall_texts.h"
+#include "setup/message_catalogue.h"
+#include "setup/setup_context.h"
+
+namespace {
+
+const char *const Texts[UninstallTextCount][2] = {
+    {"Désinstallation de Nimbalune", "Removing Nimbalune"},
+    {"Voulez-vous enlever Nimbalune de cet ordinateur ?", "Remove Nimbalune from this computer?"},
+    {"Nimbalune n'est pas installé sur cet ordinateur.", "Nimbalune is not installed on this computer."},
+    {"Nimbalune a été enlevé de cet ordinateur.", "Nimbalune has been removed from this computer."},
+    {"\n\nLe dossier \"%s\" est conservé : il contient des fichiers que Nimbalune n'a pas installés.",
+     "\n\nThe folder \"%s\" was kept: it holds files that Nimbalune did not install."},
+    {"\n\nLe fichier \"%s\" est utilisé par un programme : il est conservé.",
+     "\n\nThe file \"%s\" is in use by a program: it was kept."},
+    {"\n\n\"%s\" est un lien vers un autre dossier : il n'a pas été suivi et reste en place.",
+     "\n\n\"%s\" is a link to another folder: it was not followed and stays in place."},
+    {"\n\n\"%s\" est la racine d'un disque ou le dossier de Windows : seuls les fichiers installés par "
+     "Nimbalune en ont été enlevés.",
+     "\n\n\"%s\" is the root of a drive or the Windows folder: only the files Nimbalune installed were "
+     "removed from it."},
+    {"\n\nLe dossier \"%s\" n'existait plus.", "\n\nThe folder \"%s\" no longer existed."},
+    {"\n\n(et d'autres encore)", "\n\n(and more)"},
+};
+
+const int LanguageValueSize = 4;
+
+} // namespace
+
+int UninstallLanguage()
+{
+    char value[LanguageValueSize];
+    GetProfileStringA(ProductSection, LanguageKey, "", value, LanguageValueSize);
+    if (lstrcmpA(value, "0") == 0)
+        return LanguageFrench;
+    if (lstrcmpA(value, "1") == 0)
+        return LanguageEnglish;
+    return ProposedLanguage();
+}
+
+const char *UninstallText(int id, int language)
+{
+    if (id < 0 || id >= UninstallTextCount)
+        return "";
+    return Texts[id][language == LanguageEnglish ? 1 : 0];
+}
