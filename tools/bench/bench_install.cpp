@@ -2,7 +2,7 @@
 //   bench_install setup SETUP_EXE        the setup, driven as a person would,
 //                                        from the start button to the final box
 //   bench_install peer INSTALLER DEST    a silent installer (/S /D=DEST)
-//   bench_install floor SOURCE DEST      LZOpenFileA and CopyLZFile over a
+//   bench_install floor SOURCE DEST      LZInit and CopyLZFile over a
 //                                        whole tree, no window, no progress
 // Prints: NAME SECONDS PEAK_KIB RESULT (RESULT 0 when all went well).
 #include "driver/driver.h"
