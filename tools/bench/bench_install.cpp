@@ -126,24 +126,14 @@ int RunPeer(const std::string &installer, const std::string &destination)
 
 int CopyTreeFloor(const std::string &source, const std::string &destination)
 {
+    if (!nltest::DirectoryExists(source))
+        return 1;
     CreateDirectoryA(destination.c_str(), nullptr);
     int failures = 0;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((source + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return 1;
-    do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string from = source + "\\" + name, to = destination + "\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            failures += CopyTreeFloor(from, to);
-            continue;
-        }
-        failures += !LzCopyFloor(from, to);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    nltest::ForEachEntry(source, [&](const WIN32_FIND_DATAA &entry) {
+        std::string from = source + "\\" + entry.cFileName, to = destination + "\\" + entry.cFileName;
+        failures += nltest::IsDirectoryEntry(entry) ? CopyTreeFloor(from, to) : !LzCopyFloor(from, to);
+    });
     return failures;
 }
 
