@@ -87,11 +87,15 @@ LONGLONG TotalStoredBytes(const CopyJob &job)
 // nobody reads more than a few dozen pictures a second. A file's report is
 // left out when the last paint is recent and the file, at the pace of this
 // copy so far, will be done before the next paint is due anyway; so the
-// name of a file that takes a while is always shown.
+// name of a file that takes a while is always shown. Within the clock's
+// first tick the copy counts as one tick old: the tick is 55 ms on Windows
+// 95, and painting every file until it passes would paint dozens at once.
 int PaintDue(DWORD sinceLastPaint, DWORD sinceStart, LONGLONG doneBytes, DWORD fileBytes)
 {
-    if (sinceLastPaint >= ProgressPaintInterval || sinceStart == 0)
+    if (sinceLastPaint >= ProgressPaintInterval)
         return 1;
+    if (sinceStart == 0)
+        sinceStart = 1;
     return (double)fileBytes * sinceStart > (double)doneBytes * ProgressPaintInterval;
 }
 

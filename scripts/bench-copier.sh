@@ -1,7 +1,7 @@
 #!/bin/sh
 # Times CopyFiles with its progress window on about 100 MB in 500 files,
 # half of them LZ-compressed, against the platform's floor measured in the
-# same Wine prefix: a bare loop of LZOpenFileA and CopyLZFile over the same
+# same Wine prefix: a bare loop of LZInit and CopyLZFile over the same
 # files. Prints the median of three runs of each and their ratio.
 # Not a test: run it by hand (sh scripts/bench-copier.sh).
 set -e
@@ -66,6 +66,6 @@ if awk '$3 != 0 { bad = 1 } END { exit !bad }' "$results"; then
 fi
 floor=$(awk '$1 == "floor" { print $2 }' "$results" | median)
 copier=$(awk '$1 == "copier" { print $2 }' "$results" | median)
-echo "floor (LZOpenFileA + CopyLZFile): $floor s, median of 3"
+echo "floor (LZInit + CopyLZFile):      $floor s, median of 3"
 echo "CopyFiles with progress:          $copier s, median of 3"
 awk -v c="$copier" -v f="$floor" 'BEGIN { printf "ratio: %.2f\n", c / f }'

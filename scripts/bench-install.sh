@@ -10,7 +10,7 @@
 #          compressor, built for the prefix's architecture: x86-unicode in a
 #          32-bit prefix, amd64-unicode in a 64-bit one), run silently with
 #          /S /D=, whole process
-#   floor  a bare LZOpenFileA/CopyLZFile loop over the medium's Files.ins
+#   floor  a bare LZInit/CopyLZFile loop over the medium's Files.ins
 #   cp     cp -r of the installed tree on the Linux side
 # and the sizes of setup.exe and of NSIS installers with an empty payload,
 # and the peak working set of the setup and of the NSIS process.

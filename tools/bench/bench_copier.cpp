@@ -1,7 +1,7 @@
 // Times one copy of every file matching a pattern, for scripts/bench-copier.sh.
 //   bench_copier copier PATTERN DESTINATION   CopyFiles with the progress window
 //   bench_copier quiet PATTERN DESTINATION    CopyFiles without progress
-//   bench_copier floor PATTERN DESTINATION    LZOpenFileA and CopyLZFile alone
+//   bench_copier floor PATTERN DESTINATION    LZInit and CopyLZFile alone
 // Prints the seconds taken and the number of files not copied.
 #include "install/file_copier.h"
 #include "setup/setup_context.h"

@@ -2,7 +2,7 @@
 //   bench_install setup SETUP_EXE        the setup, driven as a person would,
 //                                        from the start button to the final box
 //   bench_install peer INSTALLER DEST    a silent installer (/S /D=DEST)
-//   bench_install floor SOURCE DEST      LZOpenFileA and CopyLZFile over a
+//   bench_install floor SOURCE DEST      LZInit and CopyLZFile over a
 //                                        whole tree, no window, no progress
 // Prints: NAME SECONDS PEAK_KIB RESULT (RESULT 0 when all went well).
 #include "driver/driver.h"
@@ -126,24 +126,14 @@ int RunPeer(const std::string &installer, const std::string &destination)
 
 int CopyTreeFloor(const std::string &source, const std::string &destination)
 {
+    if (!nltest::DirectoryExists(source))
+        return 1;
     CreateDirectoryA(destination.c_str(), nullptr);
     int failures = 0;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((source + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return 1;
-    do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string from = source + "\\" + name, to = destination + "\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            failures += CopyTreeFloor(from, to);
-            continue;
-        }
-        failures += !LzCopyFloor(from, to);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    nltest::ForEachEntry(source, [&](const WIN32_FIND_DATAA &entry) {
+        std::string from = source + "\\" + entry.cFileName, to = destination + "\\" + entry.cFileName;
+        failures += nltest::IsDirectoryEntry(entry) ? CopyTreeFloor(from, to) : !LzCopyFloor(from, to);
+    });
     return failures;
 }
 
