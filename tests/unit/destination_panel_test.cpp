@@ -7,6 +7,7 @@
 #include "setup/setup_context.h"
 #include "driver/driver.h"
 #include "driver/setup_person.h"
+#include "support/saved_settings.h"
 #include "support/test_support.h"
 #include "unit/setup_window.h"
 
@@ -25,8 +26,7 @@ protected:
         SetupWindowTest::SetUp();
         nltest::SetProfile("Intl", "sLanguage", "enu");
         InitMessageCatalogue();
-        previousDirectory = nltest::GetProfile(ProductSection, DirectoryKey);
-        nltest::SetProfile(ProductSection, DirectoryKey, nullptr);
+        previousDirectory.Remove();
         setupContext.dialogBaseUnitX = 8;
         setupContext.dialogBaseUnitY = 16;
         SetForegroundWindow(window);
@@ -36,7 +36,6 @@ protected:
     {
         CloseDestinationPanel();
         SetupWindowTest::TearDown();
-        nltest::SetProfile(ProductSection, DirectoryKey, previousDirectory.empty() ? nullptr : previousDirectory.c_str());
     }
 
     HWND Control(int id) const { return GetDlgItem(window, id); }
@@ -55,7 +54,7 @@ protected:
         return "";
     }
 
-    std::string previousDirectory;
+    nltest::SavedProfileValue previousDirectory{ProductSection, DirectoryKey};
 };
 
 TEST_F(DestinationPanel, FirstRunListsFixedDisksWithTheirFreeSpace)
