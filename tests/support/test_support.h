@@ -56,6 +56,7 @@ public:
     ~SavedCurrentDirectory() { SetCurrentDirectoryA(path_.c_str()); }
     SavedCurrentDirectory(const SavedCurrentDirectory &) = delete;
     SavedCurrentDirectory &operator=(const SavedCurrentDirectory &) = delete;
+    const std::string &path() const { return path_; }
 
 private:
     std::string path_;

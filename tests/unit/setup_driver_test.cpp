@@ -32,16 +32,11 @@ protected:
         ResetProgramState();
         language.Set("fra");
         InitMessageCatalogue();
-        before = nltest::CurrentDirectory();
     }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(before.c_str());
-        ResetProgramState();
-    }
+    void TearDown() override { ResetProgramState(); }
 
     nltest::SavedLanguageSetting language;
-    std::string before;
+    nltest::SavedCurrentDirectory before;
 };
 
 TEST_F(SourceFolder, ProgramFolderBecomesCurrentWhateverTheStartDirectory)
@@ -52,7 +47,7 @@ TEST_F(SourceFolder, ProgramFolderBecomesCurrentWhateverTheStartDirectory)
     EXPECT_EQ(LocateSourceFolder(), 1);
     EXPECT_EQ(lstrcmpiA(nltest::CurrentDirectory().c_str(), nltest::ProgramDirectory().c_str()), 0)
         << nltest::CurrentDirectory();
-    SetCurrentDirectoryA(before.c_str());
+    SetCurrentDirectoryA(before.path().c_str());
 }
 
 TEST_F(SourceFolder, ProgramAtTheRootOfADriveEntersThatDrive)
@@ -80,7 +75,7 @@ TEST_F(SourceFolder, NetworkPathIsInternalError3)
         EXPECT_EQ(box.text, MessageText(InternalError3));
         EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
         EXPECT_TRUE(box.hasIcon);
-        EXPECT_EQ(nltest::CurrentDirectory(), before);
+        EXPECT_EQ(nltest::CurrentDirectory(), before.path());
     }
 }
 
@@ -93,7 +88,7 @@ TEST_F(SourceFolder, UnknownProgramPathIsInternalError2)
     ASSERT_NE(box.handle, nullptr);
     EXPECT_EQ(box.text, "Erreur interne 0002");
     EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
-    EXPECT_EQ(nltest::CurrentDirectory(), before);
+    EXPECT_EQ(nltest::CurrentDirectory(), before.path());
 }
 
 } // namespace
