@@ -37,13 +37,6 @@ HWND MakeWindow(int x, int y, HWND owner = nullptr, UINT_PTR instance = 0)
                            x, y, 150, 100, owner, nullptr, module, nullptr);
 }
 
-RECT RectOf(HWND window)
-{
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
 // Windows created and served by a second thread, like another program's.
 class OtherThread {
 public:
@@ -231,7 +224,7 @@ TEST_F(Viewer, FolderTooLongForThePathsOpensNothing)
     ASSERT_TRUE(nltest::MakeDirectories(medium.folder() + "\\instruct.rtf\\english.rtf"));
     setupContext.instance = medium.module();
 
-    RECT before = RectOf(main);
+    RECT before = nldriver::Describe(main).rect;
     setupContext.language = LanguageFrench;
     {
         nldriver::BoxAnswerer noBox(IDOK, 1500);
@@ -240,7 +233,7 @@ TEST_F(Viewer, FolderTooLongForThePathsOpensNothing)
     }
     EXPECT_EQ(GetViewerWatch().timerId, 0u);
     EXPECT_EQ(GetViewerWatch().instance, 0u);
-    RECT after = RectOf(main);
+    RECT after = nldriver::Describe(main).rect;
     EXPECT_TRUE(EqualRect(&before, &after));
 
     // One character less fits: with no HTML document there, Explorer opens
