@@ -60,11 +60,14 @@ bool AnyProductTrace()
         || nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey);
 }
 
+const std::string Removed = "Nimbalune has been removed from this computer.";
+const std::string Asked = "Remove Nimbalune from this computer?";
+
 struct RoundTrip {
     const char *name;
     std::vector<const char *> installations;    // regional language of each, in turn
-    const char *question;
-    const char *closing;
+    std::string question;                       // UTF-8
+    std::string closing;
 };
 
 class UninstallRoundTrip : public InstallationTest, public ::testing::WithParamInterface<RoundTrip> {};
@@ -105,10 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RoundTrip{"french", {"fra"}, "Voulez-vous enlever Nimbalune de cet ordinateur ?",
                   "Nimbalune a été enlevé de cet ordinateur."},
-        RoundTrip{"english", {"enu"}, "Remove Nimbalune from this computer?",
-                  "Nimbalune has been removed from this computer."},
-        RoundTrip{"french_then_english", {"fra", "enu"}, "Remove Nimbalune from this computer?",
-                  "Nimbalune has been removed from this computer."}),
+        RoundTrip{"english", {"enu"}, Asked, Removed}, RoundTrip{"french_then_english", {"fra", "enu"}, Asked, Removed}),
     [](const ::testing::TestParamInfo<RoundTrip> &info) { return std::string(info.param.name); });
 
 // The odd states a removal meets. Each row starts from an English
@@ -122,8 +122,6 @@ struct Fault {
     std::function<void()> check;            // the state left behind
 };
 
-const std::string Removed = "Nimbalune has been removed from this computer.";
-const std::string Asked = "Remove Nimbalune from this computer?";
 std::string Links() { return nltest::JoinPath(nltest::BuildDir(), "testdata\\links"); }
 
 // Runs a Linux command and waits for it.
