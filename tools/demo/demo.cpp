@@ -13,6 +13,9 @@
 #include "support/test_support.h"
 #include "support/product_names.h"
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <set>
 #include <string>
@@ -26,6 +29,40 @@ void Shot(const char *name)
 {
     std::printf("screenshot: %s\n", Screenshot(name).c_str());
 }
+
+// Holds every thread of a process still while it lives, so that a window
+// the process shows only for a moment stays on the screen for a picture.
+class HeldProcess {
+public:
+    explicit HeldProcess(DWORD processId)
+    {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+        THREADENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+            if (entry.th32OwnerProcessID != processId)
+                continue;
+            HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+            if (thread && SuspendThread(thread) != (DWORD)-1)
+                threads_.push_back(thread);
+            else if (thread)
+                CloseHandle(thread);
+        }
+        CloseHandle(snapshot);
+    }
+    ~HeldProcess()
+    {
+        for (HANDLE thread : threads_) {
+            ResumeThread(thread);
+            CloseHandle(thread);
+        }
+    }
+    HeldProcess(const HeldProcess &) = delete;
+    HeldProcess &operator=(const HeldProcess &) = delete;
+
+private:
+    std::vector<HANDLE> threads_;
+};
 
 int AnswerAndShoot(const MessageBoxInfo &box)
 {
@@ -221,22 +258,25 @@ int main()
     ChooseDrive(GetDlgItem(main, DriveListId), 'C');
     PressStart(main);
 
-    // Each folder of the medium has its own progress window, the first
-    // ones for a file or two: the last picture taken while one shows is
-    // the one kept, later in the copy.
+    // Each folder of the medium has its own progress window, shown for a
+    // few milliseconds on the small sample: the setup is held still while
+    // one shows, for its picture. The last picture is the one kept, later
+    // in the copy.
     MessageBoxInfo done;
     WaitUntil([&] {
         if (WaitForWindow(process.id, [](const WindowInfo &w) {
                 return w.className == "NLclasse_progression";
-            }, 0))
+            }, 0)) {
+            HeldProcess held(process.id);
             Shot("demo-3-progress");
+        }
         for (const WindowInfo &w : TopWindows(process.id))
             if (IsMessageBox(w.handle)) {
                 done = ReadMessageBox(w.handle);
                 return !done.text.empty();
             }
         return !IsRunning(process);
-    }, 120000);
+    }, 120000, 1);
     if (done.handle) {
         ShootFinalNotice(done);
         std::printf("final notice: %s\n", nltest::Utf8(done.text).c_str());
