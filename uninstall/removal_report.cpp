@@ -1,6 +1,7 @@
 // The closing message, built in a fixed buffer: each kept item is added
 // while it fits, then a single "and more".
 #include "uninstall/removal_report.h"
+#include "setup/path_text.h"
 #include "uninstall/uninstall_texts.h"
 
 #include <windows.h>
@@ -64,14 +65,12 @@ const char *RemovalMessage(int language)
     for (int i = 0; i < keptCount; i++) {
         // A path is at most MAX_PATH characters and every format is short.
         wsprintfA(item, UninstallText(keptItems[i].formatId, language), keptItems[i].path);
-        if (lstrlenA(message) + lstrlenA(item) >= MessageSize) {
+        if (!AppendPath(message, MessageSize, item)) {
             more = 1;
             break;
         }
-        lstrcatA(message, item);
     }
-    const char *moreText = UninstallText(MoreKept, language);
-    if (more && lstrlenA(message) + lstrlenA(moreText) < MessageSize)
-        lstrcatA(message, moreText);
+    if (more)
+        AppendPath(message, MessageSize, UninstallText(MoreKept, language));
     return message;
 }
