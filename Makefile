@@ -15,7 +15,7 @@ medium:
 check-medium:
 	@[ -n "$(MEDIUM)" ] || { echo "usage: make check-medium MEDIUM=DIR_OR_ISO" >&2; exit 2; }
 	@sh scripts/deps.sh
-	python3 tools/medium check "$(MEDIUM)"
+	python3 -S tools/medium check "$(MEDIUM)"
 
 build:
 	sh scripts/build.sh

@@ -186,6 +186,10 @@ def check_file_names(medium):
         if found is not None and found in medium.folders:
             medium.fail(found, "a folder, where the medium needs a file of this name; remove or "
                         "rename the folder")
+    found = medium.find(DISTRIBUTION)
+    if found is not None and medium.is_file(found):
+        medium.fail(found, "a file, where the medium needs the folder of everything the setup "
+                    "installs")
 
 
 def check_read_in_place(medium):
