@@ -7,7 +7,8 @@ checked as Windows 95 reads it. One module a concern:
   image.py       the ISO 9660 image: written by xorriso, read as Windows does
   mark.py        NIMBALUN.MED: the mark and the SHA-256 list of every file
   check.py       the rules every medium must keep
-  build.py       the build: ownership, assembly, packing, replacing OUT
+  ownership.py   what the build may replace: OUT, OUT.iso, OUT.manifest
+  build.py       the build: assembly, packing, the image, replacing OUT
   command.py     the command line, its messages and exit codes
 
 usage: python3 tools/medium build|check ... (see command.py)

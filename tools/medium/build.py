@@ -1,27 +1,22 @@
 """The build: a medium from a product folder, written into OUT with its
 image OUT.iso and its manifest OUT.manifest beside it, touching nothing
-it does not own.
+it does not own (ownership.py says what it owns).
 
-Before any work it refuses an OUT that is the product folder, lies inside
-it or contains it, comparing folders by identity (device and inode) so
-that links and bind mounts cannot hide an overlap; an OUT, OUT.iso or
-OUT.manifest that is no file or folder of its own (OUT's NIMBALUN.MED lists
-what it wrote, and the image must carry that mark); and a mount point.
 Everything is made in a scratch folder beside OUT; OUT, OUT.iso and
 OUT.manifest are replaced together once all three are ready and checked,
 and a failed run leaves all three as they were."""
 import concurrent.futures
 import hashlib
 import os
-import re
 import signal
 import sys
 
 from . import check, compressed, mark
 from .check import Medium, check_medium
-from .image import ImageTree, Unreadable, looks_like_image, make_image
+from .image import ImageTree, Unreadable, make_image
 from .layout import (AUTORUN, AUTORUN_TEXT, DEFAULT_EPOCH, DISTRIBUTION, EARLIEST_EPOCH, GROUP_TEMPLATE,
                      INSTALLED_LIST, LATEST_EPOCH, MARK_NAME, ROOT, SETUP, is_read_in_place, key)
+from .ownership import image_of, manifest_of, ownership, preflight
 from .tree import FolderTree, shown
 
 sys.path.insert(0, os.path.join(ROOT, "tools"))
@@ -29,7 +24,6 @@ import make_group_template  # noqa: E402  the group template's writer
 
 SCRATCH_TAG = ".medium-scratch-"
 SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
-FORCE_HINT = "or replace it anyway with FORCE=1 (make medium) or --force"
 
 
 class Refused(Exception):
@@ -71,183 +65,6 @@ def source_date_epoch():
                     "(2107-12-31), the dates ISO 9660 and Windows 95's disks hold"
                     % (text, EARLIEST_EPOCH, LATEST_EPOCH))
     return int(text)
-
-
-def image_of(out):
-    return out + ".iso"
-
-
-def manifest_of(out):
-    return out + ".manifest"
-
-
-def identity(info):
-    return info.st_dev, info.st_ino
-
-
-def parents(path):
-    """(identity, path) of path, when it exists, and of each folder above it
-    up to the root, links followed: where it really lies."""
-    found = []
-    while True:
-        try:
-            found.append((identity(os.stat(path)), path))
-        except OSError:
-            pass
-        above = os.path.dirname(path)
-        if above == path:
-            return found
-        path = above
-
-
-def mount_points():
-    """The mount points of this process's view, from /proc/self/mountinfo."""
-    points = set()
-    try:
-        with open("/proc/self/mountinfo", encoding="utf-8", errors="surrogateescape") as stream:
-            for line in stream:
-                fields = line.split()
-                if len(fields) > 4:     # spaces and the like as \040
-                    points.add(re.sub(r"\\([0-7]{3})", lambda m: chr(int(m.group(1), 8)), fields[4]))
-    except OSError:
-        pass
-    return points
-
-
-def overlap(product, product_tree, out):
-    """Why OUT and the product folder overlap, or "": by identity, through
-    every folder of the product and each folder above OUT."""
-    above_out = parents(out)
-    if above_out and above_out[0][1] == out and above_out[0][0] in product_tree.identities:
-        if product_tree.identities[above_out[0][0]] == "":
-            return "%s: is the product folder itself: the medium would replace the product's " \
-                   "files; give OUT a folder of its own" % out
-    for ident, path in above_out:
-        if ident in product_tree.identities:
-            inner = product_tree.identities[ident]
-            return "%s: lies inside the product folder %s%s, which would be copied into itself; " \
-                   "give OUT a folder outside it" % (out, product, " (%s is its folder %s)" % (path, inner)
-                                                      if inner else "")
-    above_product = {ident: path for ident, path in parents(product)}
-    if os.path.isdir(out) and not os.path.islink(out):
-        for ident, rel in sorted(FolderTree(out).identities.items(), key=lambda item: item[1]):
-            if ident in above_product:
-                return "%s: contains the product folder %s%s, which replacing OUT would delete; give " \
-                       "OUT a folder of its own" % (out, product, " (as %s)" % os.path.join(out, rel)
-                                                    if os.path.join(out, rel) != above_product[ident]
-                                                    and rel else "")
-    return ""
-
-
-def owned_out(out):
-    """OUT's tree and mark when OUT is a folder; (None, None) when it is not."""
-    if not os.path.isdir(out) or os.path.islink(out):
-        return None, None
-    tree = FolderTree(out)
-    return tree, mark.read(tree, MARK_NAME)
-
-
-def ownership(out, force):
-    """Refusals of what the build would replace: OUT, OUT.iso, OUT.manifest.
-    (failures, failures FORCE lifts)."""
-    fixed, forced = [], []
-    points = mount_points()
-    real = os.path.realpath(out)
-    if os.path.lexists(out) and (os.path.islink(out) or not os.path.isdir(out)):
-        return ["%s: not a folder: OUT names the folder that the medium replaces" % out], []
-    if os.path.isdir(out):
-        if os.path.ismount(out) or real in points:
-            fixed.append("%s: a mount point: the medium replaces OUT as a whole, which a mount point "
-                         "cannot be; give a folder inside it" % out)
-        inner = sorted(p for p in points if p.startswith(real.rstrip("/") + "/"))
-        for point in inner:
-            fixed.append("%s: a mount point inside OUT: the command never deletes through one; "
-                         "unmount it or give another OUT" % point)
-        if fixed:
-            return fixed, []
-    tree, listed = owned_out(out)
-    if tree is not None and (tree.folders or tree.files or tree.odd):
-        if listed is None:
-            fixed.append("%s: neither empty nor a medium made by this command (it has no %s), so it "
-                         "is left as it is; give an empty or new folder" % (out, MARK_NAME))
-        elif listed == "old":
-            forced.append("%s: made by an earlier version of this command, whose %s lists no files, "
-                          "so files of yours in it cannot be told apart; move them out, %s"
-                          % (out, MARK_NAME, FORCE_HINT))
-        else:
-            forced += foreign_files(out, tree, listed)
-    forced += foreign_beside(manifest_of(out), fixed, lambda path: isinstance(listed, mark.Mark)
-                             and mark.sha256_of(open(path, "rb")) == listed.manifest, "manifest")
-    forced += foreign_beside(image_of(out), fixed, lambda path: isinstance(listed, mark.Mark)
-                             and image_mark(path) == listed.text(), "image")
-    return fixed, ([] if force else forced)
-
-
-def foreign_files(out, tree, listed):
-    """What a marked OUT holds that the build did not write as it is."""
-    forced = []
-    known = set(listed.folders) | set(listed.files) | {MARK_NAME}
-    for rel, _ in tree.odd:
-        forced.append("%s: in OUT, but not written by this command: move it out of OUT, %s"
-                      % (shown(os.path.join(out, rel)), FORCE_HINT))
-    for rel in tree.folders + tree.files:
-        parent = os.path.dirname(rel)
-        if rel not in known and (not parent or parent in known):
-            forced.append("%s: in OUT, but not written by this command (not in %s's list): move it "
-                          "out of OUT, %s" % (shown(os.path.join(out, rel)), MARK_NAME, FORCE_HINT))
-    medium = Medium(tree)
-    for rel in tree.files:
-        if rel in listed.files and medium.facts(rel, expand=False).stored != listed.files[rel]:
-            forced.append("%s: changed since this command wrote it (its SHA-256 is not the one %s "
-                          "lists): move it out of OUT, %s" % (shown(os.path.join(out, rel)), MARK_NAME,
-                                                               FORCE_HINT))
-    return forced
-
-
-def foreign_beside(path, fixed, ours, what):
-    """Refusals of the image or manifest beside OUT."""
-    if not os.path.lexists(path):
-        return []
-    if os.path.islink(path) or not os.path.isfile(path):
-        fixed.append("%s: not a file, where the build writes OUT's %s; move it away" % (path, what))
-        return []
-    if ours(path):
-        return []
-    return ["%s: not the %s this command wrote for OUT (OUT's %s does not vouch for it): move it "
-            "away, %s" % (path, what, MARK_NAME, FORCE_HINT)]
-
-
-def image_mark(path):
-    """The bytes of the mark that an image carries, or None."""
-    try:
-        if not looks_like_image(path):
-            return None
-        tree = ImageTree(path)
-    except (OSError, Unreadable):
-        return None
-    try:
-        if MARK_NAME not in tree.sizes or tree.sizes[MARK_NAME] > mark.LONGEST:
-            return None
-        with tree.open(MARK_NAME) as stream:
-            return stream.read(mark.LONGEST)
-    finally:
-        tree.close()
-
-
-def preflight(product, out, force=False):
-    """Refusals before any work: the product is a folder, and OUT may be
-    replaced without harm to anyone's files. (failures, the product's tree)."""
-    if not os.path.isdir(product):
-        return ["%s: %s" % (product, "not a folder: PRODUCT is the folder of the product's files"
-                            if os.path.lexists(product) else "no such product folder")], None
-    product_tree = FolderTree(product)
-    if os.path.lexists(out) and (os.path.islink(out) or not os.path.isdir(out)):
-        return ["%s: not a folder: OUT names the folder that the medium replaces" % out], product_tree
-    reason = overlap(product, product_tree, out)
-    if reason:
-        return [reason], product_tree
-    fixed, forced = ownership(out, force)
-    return fixed + forced, product_tree
 
 
 def product_failures(product, tree):

@@ -28,7 +28,8 @@ import stat
 import subprocess
 import sys
 
-from .build import SIGNALS, Interrupted, Outcome, Refused, Usage, build, preflight
+from .build import SIGNALS, Interrupted, Outcome, Refused, Usage, build
+from .ownership import preflight
 from .check import Medium, check_medium
 from .image import ImageTree, Unreadable, looks_like_image
 from .tree import FolderTree, shown
