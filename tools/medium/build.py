@@ -223,6 +223,13 @@ def remove_tree(path):
     if os.path.islink(path) or not os.path.isdir(path):
         os.remove(path)
         return
+    for top, dirs, _ in os.walk(path):  # a read-only folder gives up its files too
+        for name in [""] + dirs:
+            try:
+                if not os.path.islink(os.path.join(top, name)):
+                    os.chmod(os.path.join(top, name), 0o700)
+            except OSError:
+                pass
     for top, dirs, files in os.walk(path, topdown=False):
         for name in files:
             try:
@@ -235,7 +242,6 @@ def remove_tree(path):
                 if os.path.islink(full):
                     os.remove(full)
                 else:
-                    os.chmod(full, 0o755)
                     os.rmdir(full)
             except OSError:
                 pass

@@ -127,7 +127,8 @@ class ImageTree:
         self.too_many = False
         self.joliet = False
         self._stream = open(path, "rb")
-        self.length = os.fstat(self._stream.fileno()).st_size
+        self.length = self._stream.seek(0, os.SEEK_END)        # a CD drive's device too
+        self._stream.seek(0)
         if self.length > CD_BYTES + SECTOR * 1024:
             raise Unreadable("an image of %d bytes, more than a CD holds (%d)" % (self.length, CD_BYTES))
         pycdlib = _pycdlib()
