@@ -251,16 +251,16 @@ def remove_tree(path):
         pass
 
 
-def make_parents(folder):
-    """Creates folder and the folders above it that are missing: those
-    created, deepest first, for removal when the run fails."""
-    made = []
+def make_parents(folder, made):
+    """Creates folder and the folders above it that are missing, and puts
+    each one created at the front of made, for removal when the run fails."""
+    missing = []
     while not os.path.isdir(folder):
-        made.append(folder)
+        missing.append(folder)
         folder = os.path.dirname(folder)
-    for path in reversed(made):
+    for path in reversed(missing):
         os.mkdir(path)
-    return made
+        made.insert(0, path)
 
 
 def remove_parents(made):
@@ -317,9 +317,10 @@ def build(product, setup, out, force=False, outcome=None):
     failures = product_failures(product, tree)
     if failures:
         raise Refused(failures)
-    made = uninterrupted(make_parents, os.path.dirname(out))
+    made = []
     scratch = os.path.join(os.path.dirname(out), scratch_name(out) + str(os.getpid()))
     try:
+        uninterrupted(make_parents, os.path.dirname(out), made)
         remove_stale_scratch(out)
         uninterrupted(remove_tree, scratch)
         os.mkdir(scratch)

@@ -75,7 +75,12 @@ def overlap(product, product_tree, out):
                    "give OUT a folder outside it" % (out, product, " (%s is its folder %s)" % (path, inner)
                                                       if inner else "")
     above_product = {ident: path for ident, path in parents(product)}
-    if os.path.isdir(out) and not os.path.islink(out):
+    if above_out and above_out[0][1] == out and above_out[0][0] in above_product:
+        return "%s: contains the product folder %s, which replacing OUT would delete; give OUT a " \
+               "folder of its own" % (out, product)
+    # A bind mount inside OUT can show the product too: an OUT the command
+    # would replace (one with its mark) is walked folder by folder.
+    if os.path.isfile(os.path.join(out, MARK_NAME)) and not os.path.islink(out):
         for ident, rel in sorted(FolderTree(out).identities.items(), key=lambda item: item[1]):
             if ident in above_product:
                 return "%s: contains the product folder %s%s, which replacing OUT would delete; give " \
@@ -86,11 +91,25 @@ def overlap(product, product_tree, out):
 
 
 def owned_out(out):
-    """OUT's tree and mark when OUT is a folder; (None, None) when it is not."""
+    """OUT's tree, its mark parsed and the mark's bytes when OUT is a
+    folder; Nones when it is not."""
     if not os.path.isdir(out) or os.path.islink(out):
-        return None, None
+        return None, None, None
     tree = FolderTree(out)
-    return tree, mark.read(tree, MARK_NAME)
+    listed = mark.read(tree, MARK_NAME)
+    if not isinstance(listed, mark.Mark):
+        return tree, listed, None
+    with tree.open(MARK_NAME) as stream:
+        return tree, listed, stream.read(mark.LONGEST)
+
+
+def manifest_sha256(path):
+    """The SHA-256 of a file that may be the manifest, or "" when it is too
+    large to be one."""
+    if os.path.getsize(path) > mark.LONGEST:
+        return ""
+    with open(path, "rb") as stream:
+        return mark.sha256_of(stream)
 
 
 def ownership(out, force):
@@ -111,7 +130,7 @@ def ownership(out, force):
                          "unmount it or give another OUT" % point)
         if fixed:
             return fixed, []
-    tree, listed = owned_out(out)
+    tree, listed, raw = owned_out(out)
     if tree is not None and (tree.folders or tree.files or tree.odd):
         if listed is None:
             fixed.append("%s: neither empty nor a medium made by this command (it has no %s), so it "
@@ -122,10 +141,10 @@ def ownership(out, force):
                           % (out, MARK_NAME, FORCE_HINT))
         else:
             forced += foreign_files(out, tree, listed)
-    forced += foreign_beside(manifest_of(out), fixed, lambda path: isinstance(listed, mark.Mark)
-                             and mark.sha256_of(open(path, "rb")) == listed.manifest, "manifest")
-    forced += foreign_beside(image_of(out), fixed, lambda path: isinstance(listed, mark.Mark)
-                             and image_mark(path) == listed.text(), "image")
+    forced += foreign_beside(manifest_of(out), fixed, lambda path: raw is not None
+                             and manifest_sha256(path) == listed.manifest, "manifest")
+    forced += foreign_beside(image_of(out), fixed, lambda path: raw is not None and image_mark(path) == raw,
+                             "image")
     return fixed, ([] if force else forced)
 
 
