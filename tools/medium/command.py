@@ -144,9 +144,12 @@ def report(lines, status):
     """Prints the last lines with the signals held back for good: the
     command ends right after."""
     signal.pthread_sigmask(signal.SIG_BLOCK, SIGNALS)
-    for line in lines:
-        print(line)
-    sys.stdout.flush()
+    try:
+        for line in lines:
+            print(line)
+        sys.stdout.flush()
+    except OSError:                     # no one reads any more (a closed pipe)
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
     return status
 
 
