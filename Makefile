@@ -10,12 +10,12 @@ test:
 # A distribution medium from a product folder, and the checks alone (of a
 # medium folder, a CD's root or an ISO image).
 medium:
-	sh scripts/make-medium.sh "$(PRODUCT)" "$(OUT)"
+	FORCE="$(FORCE)" sh scripts/make-medium.sh "$(PRODUCT)" "$(OUT)"
 
 check-medium:
 	@[ -n "$(MEDIUM)" ] || { echo "usage: make check-medium MEDIUM=DIR_OR_ISO" >&2; exit 2; }
 	@sh scripts/deps.sh
-	python3 tools/medium.py check "$(MEDIUM)"
+	python3 -S tools/medium check "$(MEDIUM)"
 
 build:
 	sh scripts/build.sh

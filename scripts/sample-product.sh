@@ -2,7 +2,7 @@
 # Assembles the sample product folder, as a maintainer would have the real
 # product, uncompressed: the built stand-in programs, the documents of
 # sample/Files.ins and pictures drawn here (the repository holds no binary
-# samples). The medium is made from it by tools/medium.py.
+# samples). The medium is made from it by tools/medium.
 # usage: sample-product.sh BUILD_DIR PRODUCT_DIR
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)

@@ -64,7 +64,7 @@ import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from medium import GROUP_OFFSETS  # noqa: E402  the offsets setup.exe is built with
+from medium.layout import GROUP_OFFSETS  # noqa: E402  the offsets setup.exe is built with
 
 DRIVE = "C"
 INSTALL_DIR = DRIVE + ":\\NimbaLun"

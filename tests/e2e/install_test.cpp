@@ -246,6 +246,9 @@ TEST_F(Install, ADiskThatFillsUpIsReportedAsAnIncompleteInstallation)
 
 TEST_F(Install, FromTheCdRom)
 {
+    // R: holds the image that check-medium passed (the drives fixture).
+    std::string check = nltest::ReadFileText(nltest::JoinPath(nltest::BuildDir(), "drives\\r-check.txt"));
+    EXPECT_NE(check.find(": ok\nexit status 0\n"), std::string::npos) << check;
     ASSERT_EQ(GetDriveTypeA("R:\\"), (UINT)DRIVE_CDROM);
     HWND main = StartToPanel("R:\\setup.exe");
     ASSERT_NE(main, nullptr);
@@ -254,6 +257,14 @@ TEST_F(Install, FromTheCdRom)
     Answer(done, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
     ExpectInstalledTree("C:\\NimbaLun");
+    // And nothing more than the manifest, but the settings the product
+    // writes when the setup starts it.
+    std::map<std::string, std::string> manifest = MediumManifest();
+    std::string unlisted;
+    for (const std::string &file : ListFiles("C:\\NimbaLun"))
+        if (!manifest.count(file))
+            unlisted += " " + file;
+    EXPECT_EQ(unlisted, " nimbalun.ini");
 }
 
 } // namespace
