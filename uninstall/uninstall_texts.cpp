@@ -8,8 +8,8 @@ namespace {
 
 const char *const Texts[UninstallTextCount][2] = {
     {"Désinstallation de Nimbalune", "Removing Nimbalune"},
-    {"Voulez-vous enlever Nimbalune de cet ordinateur ?\n\nSes fichiers seront enlevés du dossier \"%s\".",
-     "Remove Nimbalune from this computer?\n\nIts files will be removed from the folder \"%s\"."},
+    {"Voulez-vous enlever Nimbalune de cet ordinateur ?\n\nSes fichiers seront enlevés de ce dossier :\n%s",
+     "Remove Nimbalune from this computer?\n\nIts files will be removed from this folder:\n%s"},
     {"Nimbalune n'est pas installé sur cet ordinateur.", "Nimbalune is not installed on this computer."},
     {"Nimbalune a été enlevé de cet ordinateur.", "Nimbalune has been removed from this computer."},
     {"Nimbalune n'a pas pu être enlevé entièrement : il reste inscrit sur cet ordinateur. Relancez la "

@@ -65,10 +65,10 @@ const std::string Removed = "Nimbalune has been removed from this computer.";
 const std::string Incomplete = "Nimbalune could not be removed completely: it stays registered on this computer. "
                                "Run the removal again once the files below are free.";
 // The question, up to the folder it names.
-const std::string AskedLead = "Remove Nimbalune from this computer?\n\nIts files will be removed from the folder \"";
+const std::string AskedLead = "Remove Nimbalune from this computer?\n\nIts files will be removed from this folder:\n";
 std::string AskedFor(const std::string &folder)
 {
-    return AskedLead + folder + "\".";
+    return AskedLead + folder;
 }
 const std::string Asked = AskedFor(InstallDir);
 std::string NotAnInstallation(const std::string &folder)
@@ -132,7 +132,7 @@ TEST_P(UninstallRoundTrip, LeavesTheMachineAsItWas)
         Screenshot(std::string("uninstall-") + trip.name + "-" + std::to_string(++shot));
     });
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, nltest::Cp1252(trip.questionLead) + folder + "\".");
+    EXPECT_EQ(boxes[0].text, nltest::Cp1252(trip.questionLead) + folder);
     EXPECT_EQ(boxes[1].text, nltest::Cp1252(trip.closing));
     RestartWindows();
     nltest::SetProfile("Intl", "sLanguage", trip.installations[0]);
@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
     Languages, UninstallRoundTrip,
     ::testing::Values(
         RoundTrip{"french", {"fra"}, "Voulez-vous enlever Nimbalune de cet ordinateur ?\n\nSes fichiers seront "
-                                     "enlevés du dossier \"",
+                                     "enlevés de ce dossier :\n",
                   "Nimbalune a été enlevé de cet ordinateur."},
         RoundTrip{"english", {"enu"}, AskedLead, Removed},
         RoundTrip{"french_then_english", {"fra", "enu"}, AskedLead, Removed}),
