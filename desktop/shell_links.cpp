@@ -203,6 +203,30 @@ void CreateShellLink(const char *targetPath, const char *arguments, const char *
         CoUninitialize();
 }
 
+int ReadShellLinkTarget(const char *linkPath, char *target, int capacity)
+{
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR wideLinkPath[ShellPathSize];
+    int read = 0;
+    int comEntered = SUCCEEDED(CoInitialize(NULL));
+
+    target[0] = '\0';
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wideLinkPath, ShellPathSize)
+        && SUCCEEDED(CoCreateInstance(ShellLinkClass, NULL, CLSCTX_INPROC_SERVER, ShellLinkInterface,
+                                      (void **)&link))) {
+        if (SUCCEEDED(link->QueryInterface(PersistFileInterface, (void **)&file))) {
+            read = SUCCEEDED(file->Load(wideLinkPath, STGM_READ)) && SUCCEEDED(link->GetPath(target, capacity, NULL, 0))
+                && target[0];
+            file->Release();
+        }
+        link->Release();
+    }
+    if (comEntered)
+        CoUninitialize();
+    return read;
+}
+
 // Starts a command line with a shown window and does not wait for it.
 int StartProcess(const char *commandLine)
 {

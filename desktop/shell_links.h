@@ -23,6 +23,9 @@ constexpr char ExplorerCommand[] = "explorer.exe ";
 void InstallDesktopIntegration();
 void CreateShellLink(const char *targetPath, const char *arguments, const char *linkPath,
                      const char *workingDirectory, int showCommand);
+// The target of a shortcut file, in capacity bytes; 0 when it cannot be
+// read.
+int ReadShellLinkTarget(const char *linkPath, char *target, int capacity);
 int StartProcess(const char *commandLine);
 
 #endif

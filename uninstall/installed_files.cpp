@@ -2,6 +2,7 @@
 // directory link, and no path leaves the installation folder: every path is
 // checked, once composed, to lie below it.
 #include "uninstall/installed_files.h"
+#include "uninstall/path_forms.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/uninstall_texts.h"
 #include "setup/path_text.h"
@@ -20,6 +21,10 @@ const char *const InstallSubdirectories[] = {
 const int InstallSubdirectoryCount = sizeof InstallSubdirectories / sizeof InstallSubdirectories[0];
 
 const char ProductIniName[] = "\\nimbalun.ini";
+// The product's program, which the list of an installation names, and the
+// uninstaller, which goes with the list, last.
+const char ProductProgramName[] = "nimbalun.exe";
+const char UninstallerName[] = "Uninstal.exe";
 // The folders the product itself writes into; the setup makes them empty.
 const char *const WorkingFolders[] = {"\\temp", "\\annule", "\\screen8.bmp", "\\screen24.bmp"};
 const DWORD LinkAttribute = 0x400;      // FILE_ATTRIBUTE_REPARSE_POINT
@@ -38,14 +43,6 @@ int IsLink(DWORD attributes)
 int ComposeEntry(char *path, const char *folder, const char *name)
 {
     return ComposePath(path, MAX_PATH, folder, "\\") && AppendPath(path, MAX_PATH, name);
-}
-
-// The text shown for a folder: a drive's root with its backslash.
-void ReportFolder(int formatId, const char *folder)
-{
-    char shown[MAX_PATH];
-    if (ComposePath(shown, sizeof shown, folder, lstrlenA(folder) == 2 ? "\\" : ""))
-        ReportKept(formatId, shown);
 }
 
 void ReportLink(const char *path)
@@ -74,6 +71,9 @@ int CrossesLink(const char *folder, const char *relative)
     return 0;
 }
 
+// The product's files that had to stay in this removal.
+int keptProductFiles;
+
 // Deletes one file, read-only or not. A file that cannot go keeps its
 // attributes and is named as in use.
 void DeleteProductFile(const char *path)
@@ -86,43 +86,56 @@ void DeleteProductFile(const char *path)
     if (DeleteFileA(path))
         return;
     SetFileAttributesA(path, attributes);
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        keptProductFiles++;
         ReportKept(FileInUseFormat, path);
+    }
+}
+
+// Whether a line of the list is the uninstaller or the list itself, which
+// go last.
+int IsKeptForLast(const char *name)
+{
+    return lstrcmpiA(name, InstalledListName) == 0 || lstrcmpiA(name, UninstallerName) == 0;
 }
 
 void DeleteListedFile(const char *folder, const char *name)
 {
     char path[MAX_PATH];
-    // The list itself is open while it is read; it goes last.
-    if (lstrcmpiA(name, InstalledListName) == 0 || !IsSafeListedName(name))
+    if (IsKeptForLast(name) || !IsSafeListedName(name))
         return;
     if (!ComposeEntry(path, folder, name) || !LiesBelow(path, folder) || CrossesLink(folder, name))
         return;
     DeleteProductFile(path);
 }
 
-// Reads the list in chunks, one line at a time. A line too long for a path
-// or holding control characters is skipped whole.
-void DeleteListedFiles(const char *folder)
+// Calls visit with each line of the folder's list, read in chunks. A line
+// too long for a path or holding control characters is skipped whole.
+// 0 when the list cannot be read to its end.
+template <typename Visit> int ReadListLines(const char *folder, Visit visit)
 {
     char listPath[MAX_PATH];
     char chunk[ReadChunkSize];
     char line[MAX_PATH];
-    int length = 0, spoilt = 0;
+    int length = 0, spoilt = 0, whole = 0;
     DWORD got;
 
     if (!ComposeEntry(listPath, folder, InstalledListName))
-        return;
+        return 0;
     HANDLE list = CreateFileA(listPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (list == INVALID_HANDLE_VALUE)
-        return;
+        return 0;
     auto endLine = [&] {
         line[length] = '\0';
         if (length > 0 && !spoilt)
-            DeleteListedFile(folder, line);
+            visit(line);
         length = spoilt = 0;
     };
-    while (ReadFile(list, chunk, sizeof chunk, &got, NULL) && got > 0) {
+    while (ReadFile(list, chunk, sizeof chunk, &got, NULL)) {
+        if (got == 0) {
+            whole = 1;
+            break;
+        }
         for (DWORD i = 0; i < got; i++) {
             char c = chunk[i];
             if (c == '\r' || c == '\n')
@@ -135,7 +148,31 @@ void DeleteListedFiles(const char *folder)
     }
     endLine();
     CloseHandle(list);
-    DeleteProductFile(listPath);
+    return whole;
+}
+
+// The listed files but the uninstaller and the list; those two go only when
+// nothing else of the product stays, since a later run needs them.
+void DeleteListedFiles(const char *folder)
+{
+    char path[MAX_PATH];
+    int listsUninstaller = 0;
+    int whole = ReadListLines(folder, [&](const char *name) {
+        DeleteListedFile(folder, name);
+        if (lstrcmpiA(name, UninstallerName) == 0)
+            listsUninstaller = 1;
+    });
+    if (!whole) {
+        keptProductFiles++;
+        if (ComposeEntry(path, folder, InstalledListName))
+            ReportKept(ListUnreadableFormat, path);
+    }
+    if (keptProductFiles)
+        return;
+    if (listsUninstaller && ComposeEntry(path, folder, UninstallerName))
+        DeleteProductFile(path);
+    if (!keptProductFiles && ComposeEntry(path, folder, InstalledListName))
+        DeleteProductFile(path);
 }
 
 // Whether a folder exists and is no link, which is named and never entered.
@@ -171,6 +208,16 @@ void EmptyWorkingFolder(const char *folder)
     FindClose(search);
 }
 
+// The uninstaller and its list, kept in the installation folder while
+// other files of the product stay.
+int IsKeptForLater(const char *installFolder, const char *path)
+{
+    char kept[MAX_PATH];
+    const char *name = path + NameStart(path);
+    return keptProductFiles && IsKeptForLast(name) && ComposeEntry(kept, installFolder, name)
+        && lstrcmpiA(kept, path) == 0;
+}
+
 int IsTreeFolder(const char *folder, const char *path)
 {
     char treeFolder[MAX_PATH];
@@ -199,7 +246,7 @@ int HoldsForeignEntries(const char *installFolder, const char *folder)
         const char *name = entry.cFileName;
         if (lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0)
             continue;
-        if (!ComposeEntry(path, folder, name) || WasReported(path))
+        if (!ComposeEntry(path, folder, name) || WasReported(path) || IsKeptForLater(installFolder, path))
             continue;
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTreeFolder(installFolder, path))
             continue;
@@ -225,61 +272,43 @@ int IsWorkingFolder(const char *suffix)
     return 0;
 }
 
-int SameFolder(const char *folder, UINT length, const char *other)
+// Whether the folder is the Windows or system folder (which), or holds it.
+int HoldsSystemFolder(const char *folder, UINT length, const char *which)
 {
-    return length > 0 && length < MAX_PATH && lstrcmpiA(folder, other) == 0;
+    return length > 0 && length < MAX_PATH && (SamePath(folder, which) || LiesBelow(which, folder));
 }
 
 } // namespace
-
-int CanonicalFolder(const char *text, char *folder, int capacity)
-{
-    char full[MAX_PATH];
-    char *filePart;
-    char letter = text[0] | 0x20;
-
-    if (letter < 'a' || letter > 'z' || text[1] != ':' || text[2] != '\\')
-        return 0;
-    DWORD length = GetFullPathNameA(text, MAX_PATH, full, &filePart);
-    if (length < 3 || length >= MAX_PATH)
-        return 0;
-    while (length > 2 && full[length - 1] == '\\')
-        full[--length] = '\0';
-    if (full[1] != ':' || (int)length >= capacity)
-        return 0;
-    lstrcpyA(folder, full);
-    return 1;
-}
 
 int IsSharedFolder(const char *folder)
 {
     char system[MAX_PATH];
     if (lstrlenA(folder) <= 2)
         return 1;
-    if (SameFolder(folder, GetWindowsDirectoryA(system, MAX_PATH), system))
+    if (HoldsSystemFolder(folder, GetWindowsDirectoryA(system, MAX_PATH), system))
         return 1;
-    return SameFolder(folder, GetSystemDirectoryA(system, MAX_PATH), system);
+    return HoldsSystemFolder(folder, GetSystemDirectoryA(system, MAX_PATH), system);
 }
 
-int HoldsInstalledList(const char *folder)
+int CheckInstallation(const char *folder)
 {
-    char path[MAX_PATH];
-    if (!ComposeEntry(path, folder, InstalledListName))
-        return 0;
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-int LiesBelow(const char *path, const char *folder)
-{
-    char full[MAX_PATH];
-    char *filePart;
-    DWORD length = GetFullPathNameA(path, MAX_PATH, full, &filePart);
-    int folderLength = lstrlenA(folder);
-    if (length == 0 || length >= MAX_PATH || (int)length <= folderLength + 1 || full[folderLength] != '\\')
-        return 0;
-    full[folderLength] = '\0';
-    return lstrcmpiA(full, folder) == 0;
+    char root[MAX_PATH];
+    // "C:" alone names the current folder of drive C.
+    if (!ComposePath(root, sizeof root, folder, lstrlenA(folder) == 2 ? "\\" : ""))
+        return NotAnInstallation;
+    DWORD attributes = GetFileAttributesA(root);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FolderMissing : NotAnInstallation;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes))
+        return NotAnInstallation;
+    int namesProgram = 0;
+    int whole = ReadListLines(folder, [&](const char *name) {
+        if (lstrcmpiA(name, ProductProgramName) == 0)
+            namesProgram = 1;
+    });
+    return whole && namesProgram ? ProductInstallation : NotAnInstallation;
 }
 
 int IsSafeListedName(const char *name)
@@ -308,16 +337,12 @@ int IsSafeListedName(const char *name)
     }
 }
 
-void RemoveInstalledFiles(const char *folder)
+int RemoveInstalledFiles(const char *folder)
 {
     char path[MAX_PATH];
     int shared = IsSharedFolder(folder);
 
-    if (!shared && GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES) {
-        ReportFolder(FolderGoneFormat, folder);
-        return;
-    }
-    DeleteListedFiles(folder);
+    keptProductFiles = 0;
     if (!shared) {
         if (ComposePath(path, sizeof path, folder, ProductIniName))
             DeleteProductFile(path);
@@ -325,6 +350,7 @@ void RemoveInstalledFiles(const char *folder)
             if (ComposePath(path, sizeof path, folder, working))
                 EmptyWorkingFolder(path);
     }
+    DeleteListedFiles(folder);
     // Children come after their parents in the setup's table.
     for (int i = InstallSubdirectoryCount - 1; i >= 0; i--) {
         if (shared && IsWorkingFolder(InstallSubdirectories[i]))
@@ -333,7 +359,8 @@ void RemoveInstalledFiles(const char *folder)
             RemoveFolder(folder, path);
     }
     if (shared)
-        ReportFolder(SharedFolderFormat, folder);
+        ReportKeptFolder(SharedFolderFormat, folder);
     else
         RemoveFolder(folder, folder);
+    return keptProductFiles == 0;
 }

@@ -7,23 +7,28 @@
 // The installed-file list, beside the product.
 extern const char InstalledListName[];
 
-// A folder as a full path without trailing backslash ("C:" for a drive's
-// root). 0 unless text is an absolute path on a drive letter that fits.
-int CanonicalFolder(const char *text, char *folder, int capacity);
-// A drive root, the Windows folder or the system folder: places that hold
-// far more than the product.
+// What a folder named as the installation is.
+enum InstallationState {
+    FolderMissing,          // nothing there at all
+    NotAnInstallation,      // something else, or an installation without its list
+    ProductInstallation     // its list can be read and names the product's program
+};
+// The one check, made before the question and again before any deletion,
+// that a folder is this product's installation.
+int CheckInstallation(const char *folder);
+
+// A drive root, the Windows folder, the system folder or a folder that
+// holds the Windows folder: places that hold far more than the product.
 int IsSharedFolder(const char *folder);
-// Whether the folder holds the installed-file list.
-int HoldsInstalledList(const char *folder);
-// Whether path names something below folder once Windows has resolved it.
-int LiesBelow(const char *path, const char *folder);
 // Whether a line of the list may name a file: relative, no drive, no
 // climbing out with "..", nothing a path could hide behind.
 int IsSafeListedName(const char *name);
 
-// Removes the product's files from the folder, then each folder of the
-// setup's tree left empty and the folder itself; what stays is reported.
-// In a shared folder only the listed files and the tree's folders go.
-void RemoveInstalledFiles(const char *folder);
+// Removes the product's files from an installation, then each folder of
+// the setup's tree left empty and the folder itself; what stays is
+// reported. In a shared folder only the listed files and the tree's folders
+// go. Returns 0 when a file of the product had to stay: the uninstaller
+// and its list then stay too, for a later run to finish the removal.
+int RemoveInstalledFiles(const char *folder);
 
 #endif

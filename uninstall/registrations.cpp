@@ -1,7 +1,7 @@
 // Removal of what the setup registered outside the installation folder.
 // Only the names the setup writes are removed, in both languages.
 #include "uninstall/registrations.h"
-#include "uninstall/installed_files.h"
+#include "uninstall/path_forms.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/uninstall_texts.h"
 #include "desktop/progman_group.h"
@@ -22,8 +22,8 @@ const int Languages[] = {LanguageFrench, LanguageEnglish};
 
 enum {
     GroupKeySize = 16,
-    SectionNamesSize = 1024,
-    SectionValuesSize = 64
+    DirectorySize = MAX_PATH + 2,       // one more than a usable path, to see a cut one
+    SettingsReadSize = 4096             // a larger progman.ini holds more than the setup wrote
 };
 
 void NotifyFolderChanged(const char *folder)
@@ -31,28 +31,32 @@ void NotifyFolderChanged(const char *folder)
     SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA | SHCNF_FLUSH, folder, NULL);
 }
 
-void DeleteLink(const char *folder, const char *name)
+// A shortcut goes only when it points into the installation folder: a
+// user's own file under the same name stays.
+void DeleteLink(const char *folder, const char *name, const char *installFolder)
 {
     char path[MAX_PATH];
-    if (ComposePath(path, sizeof path, folder, name))
+    char target[MAX_PATH];
+    if (ComposePath(path, sizeof path, folder, name) && ReadShellLinkTarget(path, target, sizeof target)
+        && LiesBelow(target, installFolder))
         DeleteFileA(path);
 }
 
 // The control-panel shortcut the setup puts in the Start Menu and on the
 // Desktop.
-void RemoveControlPanelLinks(const char *valueName)
+void RemoveControlPanelLinks(const char *valueName, const char *installFolder)
 {
     char folder[MAX_PATH];
     if (!ReadShellFolder(valueName, folder, sizeof folder))
         return;
     for (int language : Languages)
-        DeleteLink(folder, MessageTextIn(ControlPanelLinkName, language));
+        DeleteLink(folder, MessageTextIn(ControlPanelLinkName, language), installFolder);
     NotifyFolderChanged(folder);
 }
 
 // The product's Programs-menu folder and its four shortcuts; the folder
 // stays when it holds anything else.
-void RemoveProgramsFolder()
+void RemoveProgramsFolder(const char *installFolder)
 {
     char programs[MAX_PATH];
     char folder[MAX_PATH];
@@ -61,35 +65,62 @@ void RemoveProgramsFolder()
         return;
     for (int language : Languages)
         for (int name : ProgramLinkNames)
-            DeleteLink(folder, MessageTextIn(name, language));
+            DeleteLink(folder, MessageTextIn(name, language), installFolder);
     if (!RemoveDirectoryA(folder) && GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES)
         ReportKept(KeptFolderFormat, folder);
     NotifyFolderChanged(programs);
 }
 
-int HoldsProfileValues(const char *file)
+int IsGroupsHeader(char *line, int length)
 {
-    char sections[SectionNamesSize];
-    char values[SectionValuesSize];
-    DWORD length = GetPrivateProfileSectionNamesA(sections, sizeof sections, file);
-    if (length >= sizeof sections - 2)
-        return 1;
-    for (const char *name = sections; *name; name += lstrlenA(name) + 1)
-        if (GetPrivateProfileSectionA(name, values, sizeof values, file))
-            return 1;
-    return 0;
+    if (length < 2 || line[0] != '[' || line[length - 1] != ']')
+        return 0;
+    line[length - 1] = '\0';
+    return lstrcmpiA(line + 1, GroupsSection) == 0;
+}
+
+// Whether a settings file holds nothing but what the setup writes into one
+// it makes: the [Groups] header, and blank lines. Any other line, a
+// comment or an empty section too, is the user's.
+int HoldsOnlyGroupsHeader(const char *file)
+{
+    char text[SettingsReadSize];
+    DWORD size = 0;
+    HANDLE handle = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;
+    int read = ReadFile(handle, text, sizeof text - 1, &size, NULL) && size < sizeof text - 1;
+    CloseHandle(handle);
+    if (!read)
+        return 0;
+    text[size] = '\0';
+    for (char *line = text; *line;) {
+        char *end = line;
+        while (*end && *end != '\r' && *end != '\n')
+            end++;
+        char *next = *end ? end + 1 : end;
+        while (end > line && (end[-1] == ' ' || end[-1] == '\t'))
+            end--;
+        *end = '\0';
+        while (*line == ' ' || *line == '\t')
+            line++;
+        if (*line && !IsGroupsHeader(line, (int)(end - line)))
+            return 0;
+        line = next;
+    }
+    return 1;
 }
 
 } // namespace
 
-void RemoveShortcuts()
+void RemoveShortcuts(const char *installFolder)
 {
     char folder[MAX_PATH];
-    RemoveProgramsFolder();
-    RemoveControlPanelLinks("Start Menu");
-    RemoveControlPanelLinks("Desktop");
+    RemoveProgramsFolder(installFolder);
+    RemoveControlPanelLinks("Start Menu", installFolder);
+    RemoveControlPanelLinks("Desktop", installFolder);
     if (ReadShellFolder("StartUp", folder, sizeof folder)) {
-        DeleteLink(folder, StartUpShortcutName);
+        DeleteLink(folder, StartUpShortcutName, installFolder);
         NotifyFolderChanged(folder);
     }
 }
@@ -118,9 +149,9 @@ void RemoveProgmanGroup()
             removed = 1;
         }
     }
-    // The setup makes the file when there was none: left without a single
-    // value, it says nothing and goes.
-    if (removed && !HoldsProfileValues(settings))
+    // The setup makes the file when there was none: left with nothing the
+    // user wrote, it goes.
+    if (removed && HoldsOnlyGroupsHeader(settings))
         DeleteFileA(settings);
 }
 
@@ -148,8 +179,12 @@ void RemoveProductSection()
 
 int RecordedInstallFolder(char *folder, int capacity)
 {
-    char directory[PathBufferSize];
-    if (!GetProfileStringA(ProductSection, DirectoryKey, "", directory, sizeof directory))
-        return 0;
-    return CanonicalFolder(directory, folder, capacity);
+    char directory[DirectorySize];
+    DWORD length = GetProfileStringA(ProductSection, DirectoryKey, "", directory, sizeof directory);
+    if (length == 0)
+        return NoRecordedFolder;
+    // A value cut to the buffer may name a parent of the real folder.
+    if (length >= MAX_PATH || !CanonicalFolder(directory, folder, capacity))
+        return UnusableRecordedFolder;
+    return RecordedFolder;
 }

@@ -1,5 +1,7 @@
 // The closing message, built in a fixed buffer: each kept item is added
-// while it fits, then a single "and more".
+// while it fits, then a single "and more". Items are remembered well past
+// what the message can name, so that a folder holding kept files is not
+// taken for one holding files the product did not install.
 #include "uninstall/removal_report.h"
 #include "setup/path_text.h"
 #include "uninstall/uninstall_texts.h"
@@ -9,7 +11,7 @@
 namespace {
 
 enum {
-    NamedItemCount = 12,
+    KeptItemCount = 64,
     ItemTextSize = 1024,            // wsprintfA writes at most 1024 bytes
     MessageSize = 4096
 };
@@ -19,7 +21,7 @@ struct KeptItem {
     char path[MAX_PATH];
 };
 
-KeptItem keptItems[NamedItemCount];
+KeptItem keptItems[KeptItemCount];
 int keptCount;
 int moreKept;
 char message[MessageSize];
@@ -34,13 +36,20 @@ void ClearRemovalReport()
 
 void ReportKept(int formatId, const char *path)
 {
-    if (keptCount == NamedItemCount) {
+    if (keptCount == KeptItemCount) {
         moreKept = 1;
         return;
     }
     keptItems[keptCount].formatId = formatId;
     lstrcpynA(keptItems[keptCount].path, path, MAX_PATH);
     keptCount++;
+}
+
+void ReportKeptFolder(int formatId, const char *folder)
+{
+    char shown[MAX_PATH];
+    if (ComposePath(shown, sizeof shown, folder, lstrlenA(folder) == 2 ? "\\" : ""))
+        ReportKept(formatId, shown);
 }
 
 int WasReported(const char *path)
@@ -56,12 +65,12 @@ int KeptCount()
     return keptCount + moreKept;
 }
 
-const char *RemovalMessage(int language)
+const char *RemovalMessage(int noticeId, int language)
 {
     char item[ItemTextSize];
     int more = moreKept;
 
-    lstrcpynA(message, UninstallText(RemovedNotice, language), MessageSize);
+    lstrcpynA(message, UninstallText(noticeId, language), MessageSize);
     for (int i = 0; i < keptCount; i++) {
         // A path is at most MAX_PATH characters and every format is short.
         wsprintfA(item, UninstallText(keptItems[i].formatId, language), keptItems[i].path);

@@ -6,10 +6,12 @@
 void ClearRemovalReport();
 // Adds one kept item: a text of the uninstaller's table with its path.
 void ReportKept(int formatId, const char *path);
+// The same for a folder, a drive's root shown with its backslash ("C:\\").
+void ReportKeptFolder(int formatId, const char *folder);
 // Whether the path was already named (a file in use, a link).
 int WasReported(const char *path);
-// The closing message: the removed notice, then every kept item.
-const char *RemovalMessage(int language);
+// The closing message: a notice of the table, then every kept item.
+const char *RemovalMessage(int noticeId, int language);
 // How many items were kept.
 int KeptCount();
 

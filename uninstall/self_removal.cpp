@@ -1,12 +1,13 @@
 // Self-removal: the copy in the temporary folder and its deletion at
 // restart, by MoveFileExA on Windows NT and WININIT.INI on Windows 95/98.
 #include "uninstall/self_removal.h"
-#include "uninstall/installed_files.h"
+#include "uninstall/path_forms.h"
 #include "setup/path_text.h"
 
 namespace {
 
 const char FinishSwitch[] = "/finish ";
+const char HandOverMark[] = "Nimbalune hand-over";
 const char RenameSection[] = "[rename]";
 const char LineEnd[] = "\r\n";
 const DWORD OriginalExitTimeout = 120000;
@@ -14,57 +15,188 @@ const DWORD OriginalExitTimeout = 120000;
 enum {
     FinishSwitchLength = sizeof FinishSwitch - 1,
     RenameSectionLength = sizeof RenameSection - 1,
+    HeaderCheckSize = 32,       // a longer line is no section header
     CopyNameSize = 16,
-    CommandSize = 2 * MAX_PATH + 32,
-    MaxProcessIdDigits = 10,
-    WininitSize = 32768         // a larger WININIT.INI is left alone
+    CopyNameAttempts = 256,
+    CommandSize = MAX_PATH + 64,
+    MaxNumberDigits = 10,
+    StreamChunkSize = 4096
 };
 
-char wininit[WininitSize];
+// What the original hands its copy, in memory only the copy inherits: the
+// folder the question named.
+struct HandOver {
+    char mark[sizeof HandOverMark];
+    DWORD original;
+    char folder[MAX_PATH];
+};
 
 typedef BOOL(WINAPI *MoveFileFunction)(LPCSTR, LPCSTR, DWORD);
 
-int IsRenameHeader(const char *line, int length)
+// A decimal number followed by a blank or the end of the text.
+const char *ReadNumber(const char *c, DWORD *number)
 {
-    char header[RenameSectionLength + 1];
-    while (length > 0 && (line[length - 1] == ' ' || line[length - 1] == '\t'))
-        length--;
-    if (length != RenameSectionLength)
-        return 0;
-    lstrcpynA(header, line, sizeof header);
-    return lstrcmpiA(header, RenameSection) == 0;
+    int digits = 0;
+    *number = 0;
+    for (; *c >= '0' && *c <= '9' && digits < MaxNumberDigits; c++, digits++)
+        *number = *number * 10 + (DWORD)(*c - '0');
+    return digits > 0 && (*c == ' ' || *c == '\0') ? c : NULL;
 }
 
-// Where a line goes: right behind the [rename] header, or -1 without one.
-int RenameInsertPoint(const char *text, int size)
+// Copies the program under a name no other file has: an 8.3 name, since
+// WININIT.INI is processed before long names exist, and never over a file
+// already there (an earlier run may have left its copy).
+int MakeCopy(const char *self, const char *temp, char *copy)
 {
-    for (int start = 0; start < size;) {
-        int end = start;
-        while (end < size && text[end] != '\r' && text[end] != '\n')
-            end++;
-        int next = end;
-        if (next < size && text[next] == '\r')
-            next++;
-        if (next < size && text[next] == '\n')
-            next++;
-        if (IsRenameHeader(text + start, end - start))
-            return next;
-        start = next;
+    char name[CopyNameSize];
+    DWORD first = GetCurrentProcessId() + GetTickCount();
+    for (DWORD attempt = 0; attempt < CopyNameAttempts; attempt++) {
+        wsprintfA(name, "NLUN%04X.EXE", (unsigned)((first + attempt) & 0xFFFF));
+        if (!ComposePath(copy, MAX_PATH, temp, name))
+            return 0;
+        if (CopyFileA(self, copy, TRUE))
+            return 1;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return 0;
     }
-    return -1;
+    return 0;
 }
 
-int WriteText(HANDLE file, const char *text, int length)
+// Output through a buffer, written out when full and at the end.
+struct Stream {
+    HANDLE file;
+    char buffer[StreamChunkSize];
+    int used;
+    int ok;
+};
+
+void Put(Stream *out, const char *text, int length)
+{
+    for (int i = 0; i < length && out->ok; i++) {
+        if (out->used == StreamChunkSize) {
+            DWORD written;
+            out->ok = WriteFile(out->file, out->buffer, StreamChunkSize, &written, NULL) && written == StreamChunkSize;
+            out->used = 0;
+        }
+        out->buffer[out->used++] = text[i];
+    }
+}
+
+int Flush(Stream *out)
 {
     DWORD written;
-    return length == 0 || (WriteFile(file, text, (DWORD)length, &written, NULL) && written == (DWORD)length);
+    return out->ok && (out->used == 0 || (WriteFile(out->file, out->buffer, (DWORD)out->used, &written, NULL)
+                                          && written == (DWORD)out->used));
+}
+
+void PutLine(Stream *out, const char *line)
+{
+    Put(out, line, lstrlenA(line));
+    Put(out, LineEnd, 2);
+}
+
+int IsRenameHeader(char *start, int length)
+{
+    while (length > 0 && (start[length - 1] == ' ' || start[length - 1] == '\t' || start[length - 1] == '\r'))
+        length--;
+    start[length] = '\0';
+    return length == RenameSectionLength && lstrcmpiA(start, RenameSection) == 0;
+}
+
+// Copies WININIT.INI (none when source is invalid) with the line inserted
+// right behind its [rename] header, or in a new section at the end.
+int CopyWithRenameLine(HANDLE source, HANDLE target, const char *line)
+{
+    Stream out;
+    char chunk[StreamChunkSize];
+    char current[HeaderCheckSize + 1];
+    int length = 0, inserted = 0;
+    char last = '\n';
+    DWORD got = 0;
+
+    out.file = target;
+    out.used = 0;
+    out.ok = 1;
+    while (source != INVALID_HANDLE_VALUE) {
+        if (!ReadFile(source, chunk, sizeof chunk, &got, NULL))
+            return 0;
+        if (got == 0)
+            break;
+        DWORD written = 0;
+        for (DWORD i = 0; i < got; i++) {
+            last = chunk[i];
+            if (last != '\n') {
+                if (length < HeaderCheckSize)
+                    current[length] = last;
+                length++;
+                continue;
+            }
+            if (!inserted && length < HeaderCheckSize && IsRenameHeader(current, length)) {
+                Put(&out, chunk + written, (int)(i + 1 - written));
+                PutLine(&out, line);
+                written = i + 1;
+                inserted = 1;
+            }
+            length = 0;
+        }
+        Put(&out, chunk + written, (int)(got - written));
+    }
+    if (!inserted) {
+        // A header on the file's last line has no line end yet.
+        int header = length < HeaderCheckSize && IsRenameHeader(current, length);
+        if (last != '\n')
+            Put(&out, LineEnd, 2);
+        if (!header)
+            PutLine(&out, RenameSection);
+        PutLine(&out, line);
+    }
+    return Flush(&out);
+}
+
+// Puts the new file in the place of the old one, which is kept under a
+// name of its own until then: at every moment one of them holds its lines.
+int ReplaceFileWith(const char *path, const char *folder, const char *newPath)
+{
+    char oldPath[MAX_PATH];
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileA(newPath, path);
+    if (!GetTempFileNameA(folder, "NLW", 0, oldPath))
+        return 0;
+    DeleteFileA(oldPath);
+    if (!MoveFileA(path, oldPath))
+        return 0;
+    if (!MoveFileA(newPath, path)) {
+        MoveFileA(oldPath, path);
+        return 0;
+    }
+    DeleteFileA(oldPath);
+    return 1;
 }
 
 } // namespace
 
+HANDLE CreateHandOver(DWORD original, const char *folder)
+{
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, NULL, TRUE};
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(HandOver), NULL);
+    if (!mapping)
+        return NULL;
+    HandOver *handOver = (HandOver *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(HandOver));
+    if (!handOver) {
+        CloseHandle(mapping);
+        return NULL;
+    }
+    lstrcpyA(handOver->mark, HandOverMark);
+    handOver->original = original;
+    lstrcpynA(handOver->folder, folder, MAX_PATH);
+    UnmapViewOfFile(handOver);
+    return mapping;
+}
+
 int StartFinishingCopy(const char *folder)
 {
-    char self[MAX_PATH], temp[MAX_PATH], copy[MAX_PATH], name[CopyNameSize];
+    char self[MAX_PATH], temp[MAX_PATH], copy[MAX_PATH];
     char command[CommandSize];
     STARTUPINFOA startup = {};
     PROCESS_INFORMATION process;
@@ -73,15 +205,15 @@ int StartFinishingCopy(const char *folder)
     if (length == 0 || length >= MAX_PATH)
         return 0;
     length = GetTempPathA(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH)
+    if (length == 0 || length >= MAX_PATH || !MakeCopy(self, temp, copy))
         return 0;
-    // An 8.3 name: WININIT.INI is processed before long names exist.
-    wsprintfA(name, "NLUN%04X.EXE", (unsigned)(GetCurrentProcessId() & 0xFFFF));
-    if (!ComposePath(copy, sizeof copy, temp, name) || !CopyFileA(self, copy, FALSE))
-        return 0;
-    wsprintfA(command, "\"%s\" %s%lu %s", copy, FinishSwitch, GetCurrentProcessId(), folder);
+    HANDLE handOver = CreateHandOver(GetCurrentProcessId(), folder);
+    wsprintfA(command, "\"%s\" %s%lu %lu", copy, FinishSwitch, GetCurrentProcessId(), (DWORD)(UINT_PTR)handOver);
     startup.cb = sizeof startup;
-    if (!CreateProcessA(copy, command, NULL, NULL, FALSE, 0, NULL, temp, &startup, &process)) {
+    int started = handOver && CreateProcessA(copy, command, NULL, NULL, TRUE, 0, NULL, temp, &startup, &process);
+    if (handOver)
+        CloseHandle(handOver);
+    if (!started) {
         DeleteFileA(copy);
         return 0;
     }
@@ -90,12 +222,11 @@ int StartFinishingCopy(const char *folder)
     return 1;
 }
 
-int ParseFinishCommand(const char *commandLine, DWORD *original, char *folder, int capacity)
+int ReadHandOver(const char *commandLine, DWORD *original, char *folder, int capacity)
 {
     char word[FinishSwitchLength + 1];
     const char *c = commandLine;
-    DWORD id = 0;
-    int digits = 0;
+    DWORD handleValue;
 
     // The program's own name, quoted or not.
     if (*c == '"') {
@@ -112,12 +243,29 @@ int ParseFinishCommand(const char *commandLine, DWORD *original, char *folder, i
     lstrcpynA(word, c, sizeof word);
     if (lstrcmpiA(word, FinishSwitch) != 0)
         return 0;
-    for (c += FinishSwitchLength; *c >= '0' && *c <= '9' && digits < MaxProcessIdDigits; c++, digits++)
-        id = id * 10 + (DWORD)(*c - '0');
-    if (digits == 0 || *c != ' ')
+    c = ReadNumber(c + FinishSwitchLength, original);
+    if (!c || *c != ' ' || !(c = ReadNumber(c + 1, &handleValue)))
         return 0;
-    *original = id;
-    return CanonicalFolder(c + 1, folder, capacity);
+    while (*c == ' ')
+        c++;
+    if (*c)
+        return 0;
+    // Typed by hand, the number names no memory of this process, or memory
+    // without the mark and the original's id.
+    HANDLE mapping = (HANDLE)(UINT_PTR)handleValue;
+    HandOver *handOver = (HandOver *)MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(HandOver));
+    if (!handOver)
+        return 0;
+    char mark[sizeof HandOverMark];
+    char given[MAX_PATH];
+    lstrcpynA(mark, handOver->mark, sizeof mark);
+    lstrcpynA(given, handOver->folder, sizeof given);
+    int authentic = lstrcmpA(mark, HandOverMark) == 0 && handOver->original == *original;
+    UnmapViewOfFile(handOver);
+    if (!authentic)
+        return 0;
+    CloseHandle(mapping);
+    return CanonicalFolder(given, folder, capacity);
 }
 
 void WaitForOriginal(DWORD original)
@@ -158,36 +306,28 @@ void ScheduleOwnDeletion()
     AddRenameLine(wininitPath, line);
 }
 
-// WritePrivateProfileStringA would replace an earlier "NUL=" line, so the
-// file is rewritten with the line inserted.
 int AddRenameLine(const char *wininitPath, const char *line)
 {
-    DWORD size = 0;
-    HANDLE file = CreateFileA(wininitPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD fileSize = GetFileSize(file, NULL);
-        int read = fileSize < WininitSize && ReadFile(file, wininit, fileSize, &size, NULL) && size == fileSize;
-        CloseHandle(file);
-        if (!read)
-            return 0;
-    }
-    int at = RenameInsertPoint(wininit, (int)size);
-    file = CreateFileA(wininitPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    char folder[MAX_PATH], newPath[MAX_PATH];
+    if (!ComposePath(folder, sizeof folder, wininitPath, ""))
         return 0;
-    int ok;
-    if (at < 0) {
-        int needsBreak = size > 0 && wininit[size - 1] != '\n';
-        ok = WriteText(file, wininit, (int)size) && (!needsBreak || WriteText(file, LineEnd, 2))
-            && WriteText(file, RenameSection, RenameSectionLength) && WriteText(file, LineEnd, 2)
-            && WriteText(file, line, lstrlenA(line)) && WriteText(file, LineEnd, 2);
-    } else {
-        // A header on the file's last line has no line end yet.
-        int needsBreak = at > 0 && wininit[at - 1] != '\n';
-        ok = WriteText(file, wininit, at) && (!needsBreak || WriteText(file, LineEnd, 2))
-            && WriteText(file, line, lstrlenA(line)) && WriteText(file, LineEnd, 2)
-            && WriteText(file, wininit + at, (int)size - at);
+    CutLastName(folder);
+    HANDLE source = CreateFileA(wininitPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (source == INVALID_HANDLE_VALUE && GetFileAttributesA(wininitPath) != INVALID_FILE_ATTRIBUTES)
+        return 0;
+    // A new file of a name no other has, in the same folder.
+    int ok = GetTempFileNameA(folder, "NLW", 0, newPath) != 0;
+    if (ok) {
+        HANDLE target = CreateFileA(newPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        ok = target != INVALID_HANDLE_VALUE && CopyWithRenameLine(source, target, line);
+        if (target != INVALID_HANDLE_VALUE)
+            CloseHandle(target);
     }
-    CloseHandle(file);
+    if (source != INVALID_HANDLE_VALUE)
+        CloseHandle(source);
+    if (ok)
+        ok = ReplaceFileWith(wininitPath, folder, newPath);
+    if (!ok)
+        DeleteFileA(newPath);
     return ok;
 }

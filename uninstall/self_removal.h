@@ -6,12 +6,15 @@
 
 #include <windows.h>
 
-// Starts the copy, telling it this process and the installation folder;
-// 0 when it could not be made or started.
+// Starts the copy, handing it this process and the installation folder
+// the question named; 0 when it could not be made or started.
 int StartFinishingCopy(const char *folder);
-// Whether the command line is the copy's; fills in the original's process
-// and the installation folder.
-int ParseFinishCommand(const char *commandLine, DWORD *original, char *folder, int capacity);
+// The memory, inherited by the copy only, that carries the hand-over.
+HANDLE CreateHandOver(DWORD original, const char *folder);
+// Whether the command line is the copy's and its hand-over is there: fills
+// in the original's process and the folder the question named. A command
+// line typed by hand is not.
+int ReadHandOver(const char *commandLine, DWORD *original, char *folder, int capacity);
 // Waits until the original process has ended.
 void WaitForOriginal(DWORD original);
 // Has the running program deleted at the next restart.

@@ -8,9 +8,25 @@ namespace {
 
 const char *const Texts[UninstallTextCount][2] = {
     {"Désinstallation de Nimbalune", "Removing Nimbalune"},
-    {"Voulez-vous enlever Nimbalune de cet ordinateur ?", "Remove Nimbalune from this computer?"},
+    {"Voulez-vous enlever Nimbalune de cet ordinateur ?\n\nSes fichiers seront enlevés de ce dossier :\n%s",
+     "Remove Nimbalune from this computer?\n\nIts files will be removed from this folder:\n%s"},
     {"Nimbalune n'est pas installé sur cet ordinateur.", "Nimbalune is not installed on this computer."},
     {"Nimbalune a été enlevé de cet ordinateur.", "Nimbalune has been removed from this computer."},
+    {"Nimbalune n'a pas pu être enlevé entièrement : il reste inscrit sur cet ordinateur. Relancez la "
+     "désinstallation quand les fichiers ci-dessous seront libres.",
+     "Nimbalune could not be removed completely: it stays registered on this computer. Run the removal "
+     "again once the files below are free."},
+    {"Le dossier \"%s\" n'est pas une installation de Nimbalune : il ne contient pas la liste des fichiers "
+     "installés (Uninstal.lst) qui nomme son programme. Rien n'a été enlevé.",
+     "The folder \"%s\" is not an installation of Nimbalune: it does not hold the list of installed files "
+     "(Uninstal.lst) naming its program. Nothing was removed."},
+    {"Le dossier de Nimbalune inscrit dans win.ini est trop long ou n'est pas un chemin complet. Rien n'a "
+     "été enlevé.",
+     "The folder of Nimbalune recorded in win.ini is too long or not a full path. Nothing was removed."},
+    {"Nimbalune est encore ouvert et ne s'est pas fermé. Fermez-le, puis relancez la désinstallation. Rien "
+     "n'a été enlevé.",
+     "Nimbalune is still running and did not close. Close it, then run the removal again. Nothing was "
+     "removed."},
     {"\n\nLe dossier \"%s\" est conservé : il contient des fichiers que Nimbalune n'a pas installés.",
      "\n\nThe folder \"%s\" was kept: it holds files that Nimbalune did not install."},
     {"\n\nLe fichier \"%s\" est utilisé par un programme : il est conservé.",
@@ -22,6 +38,8 @@ const char *const Texts[UninstallTextCount][2] = {
      "\n\n\"%s\" is the root of a drive or the Windows folder: only the files Nimbalune installed were "
      "removed from it."},
     {"\n\nLe dossier \"%s\" n'existait plus.", "\n\nThe folder \"%s\" no longer existed."},
+    {"\n\nLa liste \"%s\" n'a pas pu être lue en entier : elle est conservée.",
+     "\n\nThe list \"%s\" could not be read whole: it was kept."},
     {"\n\n(et d'autres encore)", "\n\n(and more)"},
 };
 

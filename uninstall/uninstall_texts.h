@@ -4,14 +4,19 @@
 
 enum UninstallTextId {
     UninstallCaption,
-    ConfirmRemoval,
+    ConfirmRemoval,         // names the folder
     NotInstalled,
     RemovedNotice,
+    IncompleteNotice,       // product files stay: the registrations stay too
+    NotAnInstallationFormat,
+    UnusableDirectory,      // win.ini's Directory cut or not a full path
+    ProductStillRunning,
     KeptFolderFormat,       // a folder still holding files it did not install
     FileInUseFormat,
     LinkKeptFormat,         // a directory link, never entered
     SharedFolderFormat,     // the folder is a drive root or the Windows folder
     FolderGoneFormat,
+    ListUnreadableFormat,
     MoreKept,
     UninstallTextCount
 };

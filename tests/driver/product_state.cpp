@@ -29,23 +29,32 @@ void ForgetProduct()
     WritePrivateProfileStringA("Groups", nullptr, nullptr, nltest::JoinPath(windows, "progman.ini").c_str());
 }
 
+namespace {
+
+// The windows an installation opens in other programs.
+bool IsProductWindow(const WindowInfo &w)
+{
+    return w.processId != GetCurrentProcessId()
+        && (w.className == "ExplorerWClass" || w.className == "CabinetWClass" || w.className == "NimbaluneSample"
+            || w.className == "NimbaluneSampleText");
+}
+
+} // namespace
+
 void CloseProductWindows()
 {
-    for (const WindowInfo &w : TopWindows()) {
-        if (w.processId == GetCurrentProcessId())
-            continue;
-        if (w.className == "ExplorerWClass" || w.className == "CabinetWClass" ||
-            w.className == "NimbaluneSample" || w.className == "NimbaluneSampleText") {
+    for (const WindowInfo &w : TopWindows())
+        if (IsProductWindow(w))
             PostMessageA(w.handle, WM_CLOSE, 0, 0);
-        }
-    }
-    WaitUntil([] {
+    // Until they have gone, their programs may still hold the folders.
+    bool gone = WaitUntil([] {
         for (const WindowInfo &w : TopWindows())
-            if (w.className == "ExplorerWClass" || w.className == "NimbaluneSample" ||
-                w.className == "NimbaluneSampleText")
+            if (IsProductWindow(w))
                 return false;
         return true;
-    }, 5000);
+    });
+    if (!gone)
+        LogWindows("Windows still open after WM_CLOSE");
 }
 
 namespace {
@@ -115,7 +124,7 @@ std::vector<MessageBoxInfo> RunRemoval(const std::string &commandLine, int answe
     std::vector<MessageBoxInfo> boxes;
     Process started = Launch(commandLine, nltest::BuildDir());
     // The closing message may come from the uninstaller's copy, another process.
-    for (MessageBoxInfo box = WaitForMessageBox(0, 60000); box.handle; box = WaitForMessageBox(0, 60000)) {
+    for (MessageBoxInfo box = WaitForMessageBox(0); box.handle; box = WaitForMessageBox(0)) {
         boxes.push_back(box);
         if (onBox)
             onBox(box);
@@ -130,12 +139,12 @@ std::vector<MessageBoxInfo> RunRemoval(const std::string &commandLine, int answe
             continue;
         }
         if (owner) {
-            WaitForSingleObject(owner, 30000);
+            WaitForSingleObject(owner, nltest::PatientMs);
             CloseHandle(owner);
         }
         break;
     }
-    WaitForExit(started, 60000);
+    WaitForExit(started);
     Close(started);
     return boxes;
 }

@@ -7,6 +7,7 @@
 #include "driver/product_state.h"
 #include "driver/readback.h"
 #include "support/product_names.h"
+#include "support/saved_settings.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
@@ -61,12 +62,50 @@ bool AnyProductTrace()
 }
 
 const std::string Removed = "Nimbalune has been removed from this computer.";
-const std::string Asked = "Remove Nimbalune from this computer?";
+const std::string Incomplete = "Nimbalune could not be removed completely: it stays registered on this computer. "
+                               "Run the removal again once the files below are free.";
+// The question, up to the folder it names.
+const std::string AskedLead = "Remove Nimbalune from this computer?\n\nIts files will be removed from this folder:\n";
+std::string AskedFor(const std::string &folder)
+{
+    return AskedLead + folder;
+}
+const std::string Asked = AskedFor(InstallDir);
+std::string NotAnInstallation(const std::string &folder)
+{
+    return "The folder \"" + folder + "\" is not an installation of Nimbalune: it does not hold the list of "
+           "installed files (Uninstal.lst) naming its program. Nothing was removed.";
+}
+
+// A machine in use, for the life of the object: Program Manager groups of
+// other programs with their keys and numbers (Group2 left free), and the
+// user's own shortcuts beside the product's.
+class UsersOwnShell : public nltest::SavedState {
+public:
+    UsersOwnShell()
+    {
+        const std::string windows = WindowsDirectory(), progman = nltest::JoinPath(windows, "progman.ini");
+        const std::string notepad = nltest::JoinPath(windows, "notepad.exe");
+        KeepFile(progman);
+        for (const char *key : {"Group1", "Group3"}) {
+            std::string group = nltest::JoinPath(windows, std::string("user") + key + ".grp");
+            KeepFile(group);
+            EXPECT_TRUE(nltest::WriteFileBytes(group, "PMCC the user's group"));
+            WritePrivateProfileStringA("Groups", key, group.c_str(), progman.c_str());
+        }
+        WritePrivateProfileStringA("Settings", "Order", " 1 3", progman.c_str());
+        for (const char *folder : {"StartUp", "Desktop", "Programs"}) {
+            std::string link = nltest::JoinPath(ShellFolder(folder), "Bloc-notes.lnk");
+            KeepFile(link);
+            EXPECT_TRUE(nltest::WriteShortcut(link, notepad)) << link;
+        }
+    }
+};
 
 struct RoundTrip {
     const char *name;
     std::vector<const char *> installations;    // regional language of each, in turn
-    std::string question;                       // UTF-8
+    std::string questionLead;                   // UTF-8, up to the folder
     std::string closing;
 };
 
@@ -75,6 +114,7 @@ class UninstallRoundTrip : public InstallationTest, public ::testing::WithParamI
 TEST_P(UninstallRoundTrip, LeavesTheMachineAsItWas)
 {
     const RoundTrip &trip = GetParam();
+    UsersOwnShell usersOwn;
     nltest::SetProfile("Intl", "sLanguage", trip.installations[0]);
     std::set<std::string> before = MachineSnapshot();
     for (const char *language : trip.installations)
@@ -86,12 +126,13 @@ TEST_P(UninstallRoundTrip, LeavesTheMachineAsItWas)
                 (size_t)std::count(installed.begin(), installed.end(), '\n'));
     EXPECT_NE(installed.find("file C:\\NimbaLun\\Uninstal.exe"), std::string::npos);
 
+    const std::string folder = nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey);
     int shot = 0;
     std::vector<MessageBoxInfo> boxes = RunRemoval(RemoveCommand, IDYES, [&](const MessageBoxInfo &) {
         Screenshot(std::string("uninstall-") + trip.name + "-" + std::to_string(++shot));
     });
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, nltest::Cp1252(trip.question));
+    EXPECT_EQ(boxes[0].text, nltest::Cp1252(trip.questionLead) + folder);
     EXPECT_EQ(boxes[1].text, nltest::Cp1252(trip.closing));
     RestartWindows();
     nltest::SetProfile("Intl", "sLanguage", trip.installations[0]);
@@ -106,9 +147,11 @@ TEST_P(UninstallRoundTrip, LeavesTheMachineAsItWas)
 INSTANTIATE_TEST_SUITE_P(
     Languages, UninstallRoundTrip,
     ::testing::Values(
-        RoundTrip{"french", {"fra"}, "Voulez-vous enlever Nimbalune de cet ordinateur ?",
+        RoundTrip{"french", {"fra"}, "Voulez-vous enlever Nimbalune de cet ordinateur ?\n\nSes fichiers seront "
+                                     "enlevés de ce dossier :\n",
                   "Nimbalune a été enlevé de cet ordinateur."},
-        RoundTrip{"english", {"enu"}, Asked, Removed}, RoundTrip{"french_then_english", {"fra", "enu"}, Asked, Removed}),
+        RoundTrip{"english", {"enu"}, AskedLead, Removed},
+        RoundTrip{"french_then_english", {"fra", "enu"}, AskedLead, Removed}),
     [](const ::testing::TestParamInfo<RoundTrip> &info) { return std::string(info.param.name); });
 
 // The odd states a removal meets. Each row starts from an English
@@ -142,6 +185,63 @@ std::string LinkInside()
 
 HANDLE heldFile = INVALID_HANDLE_VALUE;
 Process product;
+// What a row changes beyond the product, put back however the row ends.
+nltest::SavedState *rowState = nullptr;
+
+// A folder of the user's, with files in folders named as the product's
+// working folders and a file named as its INI file.
+const char UserFolder[] = "C:\\My Documents";
+const char *const UserFiles[] = {"temp\\draft.doc", "annule\\notes.txt", "screen8.bmp\\map.bmp",
+                                 "screen24.bmp\\holiday.bmp", "nimbalun.ini"};
+
+void PlaceUserFiles()
+{
+    nltest::RemoveTree(UserFolder);
+    for (const char *file : UserFiles) {
+        std::string path = nltest::JoinPath(UserFolder, file);
+        ASSERT_TRUE(nltest::MakeDirectories(path.substr(0, path.rfind('\\'))));
+        ASSERT_TRUE(nltest::WriteFileBytes(path, "the user's"));
+    }
+}
+
+// The user's files all there, the installation untouched and still
+// registered.
+void ExpectNothingRemoved()
+{
+    for (const char *file : UserFiles)
+        EXPECT_TRUE(nltest::FileExists(nltest::JoinPath(UserFolder, file))) << file;
+    nltest::RemoveTree(UserFolder);
+    EXPECT_EQ(TreeDifferences(InstallDir), "");
+    EXPECT_TRUE(nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey));
+    EXPECT_TRUE(nltest::FileExists(nltest::JoinPath(ShellFolder("StartUp"), nltest::StartUpLinkName)));
+}
+
+const std::string AskedToClose = nltest::JoinPath(nltest::BuildDir(), "standin-destroyed.txt");
+
+// Another program's stand-in whose window "Current hwnd" names, started
+// as program (hang: it stops answering messages).
+void StartStandIn(const std::string &program, const char *mode)
+{
+    DeleteFileA(AskedToClose.c_str());
+    product = Launch("\"" + program + "\" " + Installed("nimbalun.ini") + " " + AskedToClose + " " + mode);
+    ASSERT_TRUE(WaitUntil([] {
+        return GetPrivateProfileIntA("", "Current hwnd", 65535, Installed("nimbalun.ini").c_str()) != 65535;
+    }));
+}
+
+// Other programs' renames at the next restart, 40 KB of them.
+std::string OthersRenames()
+{
+    std::string others;
+    for (int i = 0; others.size() < 40000; i++)
+        others += "NUL=C:\\OTHERS\\GONE" + std::to_string(i) + ".TMP\r\n";
+    return others;
+}
+
+std::string StandIn()
+{
+    return nltest::JoinPath(nltest::ProgramDirectory(), "product_standin.exe");
+}
 
 void ExpectNoTrace()
 {
@@ -153,7 +253,8 @@ void ExpectNoTrace()
 void PlaceListedFiles(const std::string &folder, const std::string &list)
 {
     ASSERT_TRUE(nltest::MakeDirectories(nltest::JoinPath(folder, "sources")));
-    ASSERT_TRUE(CopyFileA(Installed("Configur.exe").c_str(), nltest::JoinPath(folder, "Configur.exe").c_str(), FALSE));
+    for (const char *program : {"Configur.exe", "nimbalun.exe"})
+        ASSERT_TRUE(CopyFileA(Installed(program).c_str(), nltest::JoinPath(folder, program).c_str(), FALSE));
     ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(folder, "sources\\sujets.txt"), "listed"));
     ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(folder, "Uninstal.lst"), list));
     nltest::SetProfile(nltest::ProductSection, nltest::DirectoryKey, folder.c_str());
@@ -162,7 +263,8 @@ void PlaceListedFiles(const std::string &folder, const std::string &list)
 std::vector<Fault> Faults()
 {
     const std::string windows = WindowsDirectory();
-    const std::string listed = "Configur.exe\r\nsources\\sujets.txt\r\nUninstal.lst\r\n";
+    const std::string programs = nltest::JoinPath(ShellFolder("Programs"), nltest::ProgramsFolderName);
+    const std::string listed = "nimbalun.exe\r\nConfigur.exe\r\nsources\\sujets.txt\r\nUninstal.lst\r\n";
     return {
         {"answer_no", [] {}, ShortcutCommand, IDNO, {Asked},
          [] {
@@ -186,7 +288,13 @@ std::vector<Fault> Faults()
         {"windows_98",
          // The copy's deletion at restart goes through WININIT.INI, which
          // Wine's restart processes as Windows 98 did.
-         [] { nltest::WriteRegistryString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"); },
+         [windows] {
+             rowState->KeepRegistryValue(HKEY_CURRENT_USER, "Software\\Wine", "Version");
+             for (const char *name : {"wininit.ini", "wininit.bak"})
+                 rowState->KeepFile(nltest::JoinPath(windows, name));
+             nltest::WriteRegistryString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
+             ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(windows, "wininit.ini"), "[rename]\r\n" + OthersRenames()));
+         },
          ShortcutCommand, IDYES, {Asked, Removed},
          [windows] {
              nltest::DeleteRegistryValue(HKEY_CURRENT_USER, "Software\\Wine", "Version");
@@ -195,10 +303,9 @@ std::vector<Fault> Faults()
              ASSERT_NE(line, std::string::npos) << wininit;
              std::string copy = wininit.substr(line + 14, wininit.find('\r', line + 14) - line - 14);
              EXPECT_TRUE(nltest::FileExists(copy)) << copy;
+             EXPECT_EQ(wininit, "[rename]\r\nNUL=" + copy + "\r\n" + OthersRenames());
              RestartWindows();
              EXPECT_FALSE(nltest::FileExists(copy)) << copy;
-             for (const char *name : {"wininit.ini", "wininit.bak"})
-                 DeleteFileA(nltest::JoinPath(windows, name).c_str());
              ExpectNoTrace();
          }},
         {"folder_deleted_by_hand", [] { nltest::RemoveTree(InstallDir); }, BuiltUninstaller(), IDYES,
@@ -225,12 +332,18 @@ std::vector<Fault> Faults()
              ASSERT_NE(heldFile, INVALID_HANDLE_VALUE);
          },
          ShortcutCommand, IDYES,
-         {Asked, Removed + "\n\nThe file \"C:\\NimbaLun\\sources\\sujets.txt\" is in use by a program: it was kept."},
+         {Asked, Incomplete + "\n\nThe file \"C:\\NimbaLun\\sources\\sujets.txt\" is in use by a program: it was kept."},
          [] {
              CloseHandle(heldFile);
-             EXPECT_EQ(ListFiles(InstallDir), std::vector<std::string>{"sources\\sujets.txt"});
+             // What a later run needs stays with it.
+             std::vector<std::string> left = ListFiles(InstallDir);
+             EXPECT_EQ(std::set<std::string>(left.begin(), left.end()),
+                       (std::set<std::string>{"sources\\sujets.txt", "Uninstal.exe", "Uninstal.lst"}));
              EXPECT_EQ(ListDirectories(InstallDir), std::vector<std::string>{"sources"});
-             EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), "");
+             EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), InstallDir);
+             EXPECT_TRUE(nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey));
+             EXPECT_EQ(RunRemoval(ShortcutCommand).size(), 2u);
+             ExpectNoTrace();
          }},
         {"foreign_file",
          [] { nltest::WriteFileBytes(Installed("Instruct.htm\\mine.htm"), "the user's"); }, ShortcutCommand, IDYES,
@@ -263,10 +376,10 @@ std::vector<Fault> Faults()
              ASSERT_TRUE(nltest::WriteFileBytes("C:\\nimbalun.ini", "not the product's"));
          },
          BuiltUninstaller(), IDYES,
-         {Asked, Removed + "\n\n\"C:\\\" is the root of a drive or the Windows folder: only the files Nimbalune "
+         {AskedFor("C:\\"), Removed + "\n\n\"C:\\\" is the root of a drive or the Windows folder: only the files Nimbalune "
                            "installed were removed from it."},
          [] {
-             for (const char *gone : {"C:\\Configur.exe", "C:\\sources", "C:\\Uninstal.lst"})
+             for (const char *gone : {"C:\\Configur.exe", "C:\\nimbalun.exe", "C:\\sources", "C:\\Uninstal.lst"})
                  EXPECT_EQ(GetFileAttributesA(gone), INVALID_FILE_ATTRIBUTES) << gone;
              EXPECT_TRUE(nltest::FileExists("C:\\temp\\foreign.txt"));
              EXPECT_TRUE(nltest::FileExists("C:\\nimbalun.ini"));
@@ -280,10 +393,13 @@ std::vector<Fault> Faults()
              ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(windows, "temp\\foreign.txt"), "Windows's"));
          },
          BuiltUninstaller(), IDYES,
-         {Asked, Removed + "\n\n\"" + windows + "\" is the root of a drive or the Windows folder: only the files "
-                           "Nimbalune installed were removed from it."},
+         // The shortcuts point into C:\NimbaLun, not into the folder removed.
+         {AskedFor(windows), Removed + "\n\n\"" + windows + "\" is the root of a drive or the Windows folder: only "
+                                       "the files Nimbalune installed were removed from it.\n\nThe folder \"" + programs
+                                       + "\" was kept: it holds files that Nimbalune did not install."},
          [windows] {
              EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(windows, "Configur.exe")));
+             EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(windows, "nimbalun.exe")));
              EXPECT_FALSE(nltest::FileExists(nltest::JoinPath(windows, "sources\\sujets.txt")));
              EXPECT_TRUE(nltest::FileExists(nltest::JoinPath(windows, "temp\\foreign.txt")));
              EXPECT_TRUE(nltest::FileExists(nltest::JoinPath(windows, "notepad.exe")));
@@ -309,6 +425,87 @@ std::vector<Fault> Faults()
              EXPECT_EQ(nltest::DirectoryEntries(InstallDir), std::set<std::string>{"sources"});
              Unix("/bin/rm " + LinkInside());
          }},
+        {"directory_names_a_users_folder",
+         [] {
+             PlaceUserFiles();
+             nltest::SetProfile(nltest::ProductSection, nltest::DirectoryKey, UserFolder);
+         },
+         ShortcutCommand, IDYES, {NotAnInstallation(UserFolder)}, ExpectNothingRemoved},
+        {"directory_cut_to_a_users_folder",
+         [] {
+             // Read cut to 255 characters, "C:\My Documents\.\. ... \." is the user's folder.
+             PlaceUserFiles();
+             std::string directory = UserFolder;
+             while (directory.size() < 255)
+                 directory += "\\.";
+             directory += "\\" + std::string(300 - directory.size() - 1, 'x');
+             nltest::SetProfile(nltest::ProductSection, nltest::DirectoryKey, directory.c_str());
+         },
+         ShortcutCommand, IDYES,
+         {"The folder of Nimbalune recorded in win.ini is too long or not a full path. Nothing was removed."},
+         ExpectNothingRemoved},
+        {"hand_over_typed_by_hand", PlaceUserFiles, BuiltUninstaller() + " /finish 1234 " + UserFolder, IDNO,
+         {Asked}, ExpectNothingRemoved},
+        {"list_missing", [] { DeleteFileA(Installed("Uninstal.lst").c_str()); }, ShortcutCommand, IDYES,
+         {NotAnInstallation(InstallDir)},
+         [] {
+             EXPECT_EQ(TreeDifferences(InstallDir), " missing:Uninstal.lst");
+             EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), InstallDir);
+             EXPECT_TRUE(nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey));
+         }},
+        {"stale_window_handle_of_another_program", [] { StartStandIn(StandIn(), ""); }, ShortcutCommand, IDYES,
+         {Asked, Removed},
+         [] {
+             EXPECT_FALSE(nltest::FileExists(AskedToClose));
+             EXPECT_TRUE(IsRunning(product));
+             Kill(product);
+             Close(product);
+             ExpectNoTrace();
+         }},
+        {"product_stops_answering",
+         [] {
+             // The product's program is a stand-in that hangs.
+             ASSERT_TRUE(WaitUntil([] { return CopyFileA(StandIn().c_str(), Installed("nimbalun.exe").c_str(), FALSE) != 0; }));
+             StartStandIn(Installed("nimbalun.exe"), "hang");
+         },
+         ShortcutCommand, IDYES,
+         {Asked, "Nimbalune is still running and did not close. Close it, then run the removal again. Nothing was "
+                 "removed."},
+         [] {
+             EXPECT_TRUE(IsRunning(product));
+             Kill(product);
+             Close(product);
+             EXPECT_EQ(TreeDifferences(InstallDir), " differs:nimbalun.exe");
+             EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), InstallDir);
+             EXPECT_TRUE(nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey));
+         }},
+        {"users_shortcut_under_the_products_name",
+         [windows] {
+             std::string link = nltest::JoinPath(ShellFolder("StartUp"), nltest::StartUpLinkName);
+             ASSERT_TRUE(DeleteFileA(link.c_str()));
+             ASSERT_TRUE(nltest::WriteShortcut(link, nltest::JoinPath(windows, "notepad.exe")));
+         },
+         ShortcutCommand, IDYES, {Asked, Removed},
+         [windows] {
+             std::string link = nltest::JoinPath(ShellFolder("StartUp"), nltest::StartUpLinkName);
+             EXPECT_EQ(nltest::ReadShortcut(link).target, nltest::JoinPath(windows, "notepad.exe"));
+             DeleteFileA(link.c_str());
+             ExpectNoTrace();
+         }},
+        {"progman_ini_with_a_comment",
+         [windows] {
+             std::string progman = nltest::JoinPath(windows, "progman.ini");
+             rowState->KeepFile(progman);
+             std::string text = nltest::ReadFileText(progman);
+             ASSERT_TRUE(nltest::WriteFileBytes(progman, "; the user's note\r\n" + text));
+         },
+         ShortcutCommand, IDYES, {Asked, Removed},
+         [windows] {
+             std::string text = nltest::ReadFileText(nltest::JoinPath(windows, "progman.ini"));
+             EXPECT_EQ(text.find("; the user's note"), 0u) << text;
+             EXPECT_EQ(text.find("nimbalun.grp"), std::string::npos) << text;
+             ExpectNoTrace();
+         }},
     };
 }
 
@@ -317,6 +514,8 @@ class UninstallFault : public InstallationTest, public ::testing::WithParamInter
 TEST_P(UninstallFault, EndsClearlyAndTouchesNothingElse)
 {
     const Fault &fault = GetParam();
+    nltest::SavedState saved;
+    rowState = &saved;
     InstallIn("enu");
     fault.arrange();
     std::vector<MessageBoxInfo> boxes = RunRemoval(fault.command, fault.answer);

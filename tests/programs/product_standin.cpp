@@ -1,8 +1,9 @@
 // A stand-in for the running product: it records its window handle as
 // "Current hwnd" in its INI file, as the product does, and writes a marker
 // file when its window procedure receives WM_DESTROY.
-//   product_standin.exe INIFILE MARKERFILE
-// The program ends by itself after two minutes.
+//   product_standin.exe INIFILE MARKERFILE [hang]
+// With "hang" it stops answering messages once its window is recorded. The
+// program ends by itself after two minutes.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -53,6 +54,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     sprintf(handle, "%u", (unsigned)(UINT_PTR)window);
     WritePrivateProfileStringA("", "Current hwnd", handle, __argv[1]);
     SetTimer(window, LifetimeTimer, LifetimeMs, nullptr);
+    if (__argc > 3 && strcmp(__argv[3], "hang") == 0)
+        Sleep(LifetimeMs);
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0)) {

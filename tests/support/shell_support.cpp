@@ -64,6 +64,27 @@ Shortcut ReadShortcut(const std::string &linkPath)
     return info;
 }
 
+bool WriteShortcut(const std::string &linkPath, const std::string &target)
+{
+    bool written = false;
+    HRESULT init = CoInitialize(nullptr);
+    IShellLinkA *link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void **)&link))) {
+        IPersistFile *file = nullptr;
+        if (SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
+            WCHAR wide[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+            written = SUCCEEDED(file->Save(wide, TRUE));
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(init))
+        CoUninitialize();
+    return written;
+}
+
 std::set<DWORD> ProcessIds(const std::string &exeName)
 {
     std::set<DWORD> ids;

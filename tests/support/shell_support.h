@@ -54,6 +54,8 @@ struct Shortcut {
     int showCommand = 0;
 };
 Shortcut ReadShortcut(const std::string &linkPath);
+// Writes a shortcut file to target through the same object.
+bool WriteShortcut(const std::string &linkPath, const std::string &target);
 
 // The ids of the running processes whose program file has this name.
 std::set<DWORD> ProcessIds(const std::string &exeName);

@@ -1,8 +1,10 @@
-// The uninstaller's guards: which list lines may name a file, the command
-// line its copy takes, and the WININIT.INI line that deletes the copy at
-// restart on Windows 95/98.
+// The uninstaller's guards: which list lines may name a file, short and
+// long names of one folder, the hand-over its copy takes, and the
+// WININIT.INI line that deletes the copy at restart on Windows 95/98.
 #include "uninstall/installed_files.h"
+#include "uninstall/path_forms.h"
 #include "uninstall/self_removal.h"
+#include "support/shell_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -25,37 +27,69 @@ TEST(Uninstall, ListLinesThatMayNameAFile)
         EXPECT_EQ(IsSafeListedName(row.line), row.safe) << row.line;
 }
 
-TEST(Uninstall, FinishingCommandLine)
+TEST(Uninstall, ShortAndLongNamesNameOneFolder)
 {
+    nltest::TempDir temp;
+    const std::string folder = temp / "Nimba Lune Folder", file = nltest::JoinPath(folder, "a long name.txt");
+    ASSERT_TRUE(nltest::MakeDirectories(folder));
+    ASSERT_TRUE(nltest::WriteFileBytes(file, "x"));
+    ASSERT_TRUE(nltest::MakeDirectories(temp / "Nimba Lune Folder2"));
+    char shortFolder[MAX_PATH], shortFile[MAX_PATH];
+    ASSERT_TRUE(GetShortPathNameA(folder.c_str(), shortFolder, MAX_PATH));
+    ASSERT_TRUE(GetShortPathNameA(file.c_str(), shortFile, MAX_PATH));
+    ASSERT_NE(std::string(shortFolder), folder);
     const struct {
-        const char *command;
-        DWORD original;
-        const char *folder;     // null when it is not the copy's command
+        std::string path;
+        std::string folder;
+        bool below;
+    } rows[] = {
+        {file, shortFolder, true}, {shortFile, folder, true}, {folder + "\\gone.txt", folder, true},
+        {folder, folder, false}, {temp / "Nimba Lune Folder2\\x", folder, false}, {file, temp.path(), true},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(LiesBelow(row.path.c_str(), row.folder.c_str()), row.below) << row.path << " in " << row.folder;
+    EXPECT_TRUE(SamePath(shortFolder, folder.c_str()));
+    EXPECT_FALSE(SamePath(shortFolder, (temp / "Nimba Lune Folder2").c_str()));
+}
+
+TEST(Uninstall, HandOverComesOnlyFromTheOriginal)
+{
+    HANDLE handOver = CreateHandOver(1234, "C:\\NimbaLun\\");
+    ASSERT_NE(handOver, nullptr);
+    HANDLE notHandOver = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const std::string memory = std::to_string((UINT_PTR)handOver);
+    const struct {
+        std::string command;
+        const char *folder;     // null when it is no hand-over
     } commands[] = {
-        {"\"C:\\TEMP\\NLUN0001.EXE\" /finish 1234 C:\\NimbaLun", 1234, "C:\\NimbaLun"},
-        {"NLUN0001.EXE /finish 7 C:\\Program Files\\Nimba Lune\\", 7, "C:\\Program Files\\Nimba Lune"},
-        {"\"x.exe\" /finish 7 C:\\", 7, "C:"},
-        {"\"x.exe\"", 0, nullptr},
-        {"\"x.exe\" /finish C:\\NimbaLun", 0, nullptr},
-        {"\"x.exe\" /finish 12 NimbaLun", 0, nullptr},
-        {"\"x.exe\" /finish 12345678901234 C:\\NimbaLun", 0, nullptr},
+        {"x.exe /finish 1234 C:\\Mine", nullptr},
+        {"x.exe /finish 1234 " + memory + " C:\\Mine", nullptr},
+        {"x.exe /finish 99 " + memory, nullptr},
+        {"x.exe /finish 1234 " + std::to_string((UINT_PTR)notHandOver), nullptr},
+        {"\"x.exe\"", nullptr},
+        // Last: the copy takes the hand-over over.
+        {"\"C:\\TEMP\\NLUN0001.EXE\" /finish 1234 " + memory, "C:\\NimbaLun"},
     };
     for (const auto &row : commands) {
         DWORD original = 0;
         char folder[256] = "untouched";
-        EXPECT_EQ(ParseFinishCommand(row.command, &original, folder, sizeof folder), row.folder != nullptr)
+        EXPECT_EQ(ReadHandOver(row.command.c_str(), &original, folder, sizeof folder), row.folder != nullptr)
             << row.command;
         if (row.folder) {
-            EXPECT_EQ(original, row.original);
+            EXPECT_EQ(original, 1234u);
             EXPECT_STREQ(folder, row.folder);
         }
     }
+    CloseHandle(notHandOver);
 }
 
 TEST(Uninstall, RenameLinesAddUpInWininit)
 {
     nltest::TempDir temp;
     std::string wininit = nltest::JoinPath(temp.path(), "wininit.ini");
+    std::string others;
+    for (int i = 0; others.size() < 20000; i++)
+        others += "NUL=C:\\OTHER\\F" + std::to_string(i) + ".TMP\r\n";
     const struct {
         std::string before;
         std::string after;
@@ -65,6 +99,8 @@ TEST(Uninstall, RenameLinesAddUpInWininit)
          "[rename]\r\nNUL=C:\\TEMP\\NLUN1.EXE\r\nNUL=C:\\OLD.EXE\r\n[other]\r\nx=1"},
         {"[other]\r\nx=1", "[other]\r\nx=1\r\n[rename]\r\nNUL=C:\\TEMP\\NLUN1.EXE\r\n"},
         {"[Rename]  ", "[Rename]  \r\nNUL=C:\\TEMP\\NLUN1.EXE\r\n"},
+        // 40 KB, the header past the first 4 KB read.
+        {"[other]\r\n" + others + "[rename]\r\n" + others, "[other]\r\n" + others + "[rename]\r\nNUL=C:\\TEMP\\NLUN1.EXE\r\n" + others},
     };
     for (const auto &row : files) {
         DeleteFileA(wininit.c_str());
@@ -73,6 +109,8 @@ TEST(Uninstall, RenameLinesAddUpInWininit)
         }
         EXPECT_TRUE(AddRenameLine(wininit.c_str(), "NUL=C:\\TEMP\\NLUN1.EXE"));
         EXPECT_EQ(nltest::ReadFileText(wininit), row.after) << row.before;
+        // Written beside it, then put in its place.
+        EXPECT_EQ(nltest::DirectoryEntries(temp.path()), std::set<std::string>{"wininit.ini"});
     }
 }
 
