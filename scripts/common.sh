@@ -56,11 +56,15 @@ nl_process_start() {   # nl_process_start PID
 # Stops the Xvfb server that scripts/wine-run.sh recorded in an info file
 # (display, process id, start time) and waits until it has ended, so that
 # no later run finds it still answering to kill -0 while it stops. The file
-# goes first: nothing takes that server from now on.
+# goes first: nothing takes that server from now on. A file of earlier
+# runs, without the start time, names its server by the id alone.
 nl_stop_xvfb() {   # nl_stop_xvfb INFO
     pid=$(sed -n 2p "$1")
     start=$(sed -n 3p "$1")
     rm -f "$1"
+    if [ -z "$start" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]; then
+        start=$(nl_process_start "$pid")
+    fi
     [ -n "$start" ] && [ "$(nl_process_start "$pid")" = "$start" ] || return 0
     kill "$pid" 2>/dev/null || return 0
     for _ in $(seq 100); do
