@@ -8,7 +8,6 @@
 #include "setup/path_text.h"
 #include "setup/program_state.h"
 #include "setup/message_catalogue.h"
-#include "desktop/shell_links.h"
 
 #include <shellapi.h>
 
@@ -21,6 +20,9 @@ const UINT WinExecFailed = 31;          // WinExec results up to here mean failu
 
 const char SourceSubfolder[] = "\\Files.ins";
 const char FallbackCaption[] = "Nimbalune-Instructions";
+// The command that shows the RTF folder, spelled as the instructions'
+// fallback has always written it; the folder's path follows the blank.
+const char RtfFolderCommand[] = "Explorer.exe ";
 
 struct InstructionDocuments {
     const char *html;           // relative to the source folder
@@ -57,14 +59,32 @@ const InstructionDocuments Documents[] = {
      "given with the internet kits (AOL, Compuserve as example)."},
 };
 
+// The drive of the current directory, "X:", or nothing when it has none.
+void GetCurrentDrive(char (&drive)[3])
+{
+    char current[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+    drive[0] = '\0';
+    if (length >= 2 && length < MAX_PATH && current[1] == ':')
+        lstrcpynA(drive, current, sizeof drive);
+}
+
 // The folder of the setup program, or its "\Files.ins" subfolder when that
-// exists. 0 when the names composed from it would not fit in MAX_PATH.
+// exists. When the program's name cannot be read the folder is empty, the
+// candidate is "\Files.ins" at the root of the current drive (named with
+// its drive: the shell takes a working folder without one for the current
+// directory), and without it the documents are taken from the current
+// directory. 0 when the names composed from it would not fit in MAX_PATH.
 int FindSourceFolder(char *folder)
 {
-    if (!GetProgramFolder(setupContext.instance, folder, MAX_PATH))
-        return 0;
+    char drive[3] = "";
+    if (!GetProgramFolder(setupContext.instance, folder, MAX_PATH)) {
+        if (folder[0])
+            return 0;   // a name cut at MAX_PATH
+        GetCurrentDrive(drive);
+    }
     char candidate[MAX_PATH];
-    if (!ComposePath(candidate, MAX_PATH, folder, SourceSubfolder))
+    if (!ComposePath(candidate, MAX_PATH, folder[0] ? folder : drive, SourceSubfolder))
         return 0;
     if (GetFileAttributesA(candidate) != INVALID_FILE_ATTRIBUTES)
         lstrcpyA(folder, candidate);
@@ -76,7 +96,7 @@ int DocumentsFit(const char *source, const InstructionDocuments &documents)
 {
     int folder = lstrlenA(source);
     return folder + 1 + lstrlenA(documents.html) < MAX_PATH
-        && lstrlenA(ExplorerCommand) + folder + lstrlenA(documents.rtfFolder) < MAX_PATH;
+        && lstrlenA(RtfFolderCommand) + folder + lstrlenA(documents.rtfFolder) < MAX_PATH;
 }
 
 int IsWindowOfInstance(HWND window, UINT_PTR value)
@@ -114,7 +134,7 @@ UINT_PTR OpenInstructions(int language)
         AskText(documents.fallbackMessage, FallbackCaption, MB_OK | MB_ICONINFORMATION);
 
     char command[MAX_PATH];
-    if (!ComposePath(command, MAX_PATH, ExplorerCommand, source)
+    if (!ComposePath(command, MAX_PATH, RtfFolderCommand, source)
         || !AppendPath(command, MAX_PATH, documents.rtfFolder))
         return 0;
     UINT started = WinExec(command, SW_SHOW);

@@ -108,7 +108,6 @@ void InstallProgmanGroup(CopyFailureHandler onFailure)
 {
     char windowsDirectory[PathBufferSize];
     UINT length = GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
-    OFSTRUCT openInfo;
     HFILE file;
 
     if (length == 0 || length >= sizeof windowsDirectory)
@@ -117,7 +116,9 @@ void InstallProgmanGroup(CopyFailureHandler onFailure)
     if (!ComposePath(groupPath, sizeof groupPath, windowsDirectory, GroupFileName))
         return;
     SetFileAttributesA(groupPath, FILE_ATTRIBUTE_NORMAL);
-    file = OpenFile(groupPath, &openInfo, OF_READWRITE);
+    // _lopen rather than OpenFile, which takes no path of OFS_MAXPATHNAME
+    // (128) characters or more.
+    file = _lopen(groupPath, OF_READWRITE);
     if (file != HFILE_ERROR) {
         PatchGroupFile(file);
         _lclose(file);

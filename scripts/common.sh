@@ -47,6 +47,33 @@ nl_wine_arches() {
     if nl_can_run_i386; then echo "i686 x86_64"; else echo x86_64; fi
 }
 
+# The start time of a process, in clock ticks after boot: with its id it
+# names one process, since an id given again belongs to a later one.
+nl_process_start() {   # nl_process_start PID
+    sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f20
+}
+
+# Stops the Xvfb server that scripts/wine-run.sh recorded in an info file
+# (display, process id, start time) and waits until it has ended, so that
+# no later run finds it still answering to kill -0 while it stops. The file
+# goes first: nothing takes that server from now on. A file of earlier
+# runs, without the start time, names its server by the id alone.
+nl_stop_xvfb() {   # nl_stop_xvfb INFO
+    pid=$(sed -n 2p "$1")
+    start=$(sed -n 3p "$1")
+    rm -f "$1"
+    if [ -z "$start" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]; then
+        start=$(nl_process_start "$pid")
+    fi
+    [ -n "$start" ] && [ "$(nl_process_start "$pid")" = "$start" ] || return 0
+    kill "$pid" 2>/dev/null || return 0
+    for _ in $(seq 100); do
+        [ "$(nl_process_start "$pid")" = "$start" ] || return 0
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
+}
+
 # Ends what scripts/wine-run.sh left running for a build: the processes of
 # each of its prefixes and its Xvfb servers.
 nl_stop_wine() {   # nl_stop_wine BUILD_DIR ARCH
@@ -55,8 +82,9 @@ nl_stop_wine() {   # nl_stop_wine BUILD_DIR ARCH
     done
     for info in "$1"/wine/xvfb-*; do
         case $info in *.fd) continue ;; esac
-        [ -f "$info" ] && kill "$(sed -n 2p "$info")" 2>/dev/null || true
+        [ -f "$info" ] && nl_stop_xvfb "$info"
     done
+    return 0
 }
 
 # For the benchmarks: the build of an architecture (by default the one the

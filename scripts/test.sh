@@ -11,6 +11,8 @@ stop_wine() {
     nl_stop_wine "$NL_ROOT/build/$TEST_ARCH" "$TEST_ARCH"
 }
 trap stop_wine EXIT
+# A run killed outright never stopped what it started.
+stop_wine
 
 status=0
 if [ "$TEST_ARCH" != i686 ]; then

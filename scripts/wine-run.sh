@@ -8,6 +8,9 @@
 #   NL_FIXTURE  name of a script in tests/fixtures sourced first (drives, ...);
 #               it sees WINEPREFIX, WINELOADER, WINESERVER, BUILD and NL_ROOT
 #   NL_PREFIX   name of the prefix under DIR/wine (default "prefix")
+#   NL_FRESH    when set, the program starts from the prefix as it was made
+#               (registry, drives, the Windows folder's settings files),
+#               whatever an earlier program changed or left behind
 set -e
 . "$(dirname "$0")/common.sh"
 
@@ -42,43 +45,81 @@ exec 9>"$STATE/lock"
 flock 9
 
 # One Xvfb server per screen format, started on first use and left running
-# for the next test; the test command stops them at the end.
+# for the next test; the test command stops them at the end. A server is
+# taken again only when it is the one recorded (its process id and start
+# time) and answers a connection: a stopping server passes kill -0.
+display_answers() {   # display_answers NUMBER
+    python3 - "$1" <<'PROBE' 2>/dev/null
+import socket, sys
+connection = socket.socket(socket.AF_UNIX)
+connection.settimeout(30)
+connection.connect("/tmp/.X11-unix/X" + sys.argv[1])
+# A connection set-up without authorisation: byte order, protocol 11.0.
+connection.sendall(b"l\0\x0b\0\0\0\0\0\0\0\0\0")
+sys.exit(0 if connection.recv(1) == b"\x01" else 1)
+PROBE
+}
+
 start_display() {
     info=$STATE/xvfb-$SCREEN
-    if [ -f "$info" ] && kill -0 "$(sed -n 2p "$info")" 2>/dev/null; then
+    if [ -f "$info" ] && [ "$(nl_process_start "$(sed -n 2p "$info")")" = "$(sed -n 3p "$info")" ] \
+        && display_answers "$(sed -n 1p "$info")"; then
         DISPLAY=:$(sed -n 1p "$info")
         return
     fi
+    [ -f "$info" ] && nl_stop_xvfb "$info"
     fifo=$STATE/xvfb-$SCREEN.fd
     rm -f "$fifo"
-    Xvfb -displayfd 3 -screen 0 "$SCREEN" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    # Without the lock's descriptor: the server outlives this script.
+    Xvfb -displayfd 3 -screen 0 "$SCREEN" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 9>&- &
     pid=$!
     for _ in $(seq 100); do
         [ -s "$fifo" ] && break
         sleep 0.1
     done
     [ -s "$fifo" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
-    printf '%s\n%s\n' "$(head -n1 "$fifo")" "$pid" > "$info"
+    printf '%s\n%s\n%s\n' "$(head -n1 "$fifo")" "$pid" "$(nl_process_start "$pid")" > "$info"
     DISPLAY=:$(head -n1 "$fifo")
 }
 start_display
 export DISPLAY
 
-if [ ! -f "$WINEPREFIX/.nl-ready" ]; then
+# What a program may change that the next one must not see: the registry,
+# the drive list and the Windows folder's settings files. A copy as the
+# prefix was made puts them back (NL_FRESH).
+PRISTINE=$WINEPREFIX/.nl-pristine
+WINDOWS_FILES="win.ini system.ini progman.ini nimbalun.grp wininit.ini wininit.bak"
+if [ ! -f "$WINEPREFIX/.nl-ready" ] || [ ! -f "$PRISTINE/drives" ]; then
     rm -rf "$WINEPREFIX"
     "$WINELOADER" wineboot -i >/dev/null 2>&1
     # Wine draws its own title bars: Xvfb has no window manager.
     "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     "$WINESERVER" -w
+    mkdir -p "$PRISTINE/windows"
+    cp "$WINEPREFIX"/*.reg "$PRISTINE/"
+    for name in $WINDOWS_FILES; do
+        [ -f "$WINEPREFIX/drive_c/windows/$name" ] && cp "$WINEPREFIX/drive_c/windows/$name" "$PRISTINE/windows/"
+    done
+    ls "$WINEPREFIX/dosdevices" > "$PRISTINE/drives"
     touch "$WINEPREFIX/.nl-ready"
 fi
 
-# The desktop process of a prefix belongs to one display: change the display
-# only with the prefix's processes ended.
-if [ "$(cat "$WINEPREFIX/.nl-display" 2>/dev/null)" != "$SCREEN" ]; then
+# The desktop process of a prefix belongs to one display: a program of an
+# earlier run (killed before its end) may still hold another.
+if [ -n "$NL_FRESH" ] || [ "$(cat "$WINEPREFIX/.nl-display" 2>/dev/null)" != "$SCREEN $DISPLAY" ]; then
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
-    echo "$SCREEN" > "$WINEPREFIX/.nl-display"
+    echo "$SCREEN $DISPLAY" > "$WINEPREFIX/.nl-display"
+fi
+if [ -n "$NL_FRESH" ]; then
+    cp "$PRISTINE"/*.reg "$WINEPREFIX/"
+    for name in $WINDOWS_FILES; do
+        find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname "$name" -delete
+        [ -f "$PRISTINE/windows/$name" ] && cp "$PRISTINE/windows/$name" "$WINEPREFIX/drive_c/windows/"
+    done
+    for drive in "$WINEPREFIX"/dosdevices/*; do
+        grep -qxF "${drive##*/}" "$PRISTINE/drives" || rm -f "$drive"
+    done
 fi
 
 export NL_BUILD_DIR="Z:$(echo "$BUILD" | tr / '\\')"

@@ -21,7 +21,7 @@ void CutLastName(char *path);
 
 // The folder of the running program (of the module `instance`), without a
 // trailing backslash, in capacity bytes; 0 when it cannot be told or does
-// not fit.
+// not fit. A name that cannot be read at all leaves the folder empty.
 int GetProgramFolder(HINSTANCE instance, char *folder, int capacity);
 
 #endif

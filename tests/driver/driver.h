@@ -26,6 +26,8 @@ int WaitForExit(const Process &process, DWORD timeoutMs = nltest::PatientMs);
 bool IsRunning(const Process &process);
 void Kill(const Process &process);
 void Close(Process &process);
+// The command line a process was started with, as it was written.
+std::string CommandLineOf(DWORD processId);
 
 // One top-level window as a person sees it.
 struct WindowInfo {

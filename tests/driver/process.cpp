@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <winternl.h>
 #include <vector>
 
 namespace nldriver {
@@ -52,6 +53,30 @@ void Close(Process &process)
     if (process.handle)
         CloseHandle(process.handle);
     process.handle = nullptr;
+}
+
+std::string CommandLineOf(DWORD processId)
+{
+    std::string text;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process)
+        return text;
+    // The command line lies in the process's parameters, named by its PEB.
+    PROCESS_BASIC_INFORMATION basic = {};
+    PEB peb;
+    RTL_USER_PROCESS_PARAMETERS parameters;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0
+        && ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr)
+        && ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr)) {
+        int length = parameters.CommandLine.Length / sizeof(WCHAR);
+        std::vector<WCHAR> wide(length + 1);
+        if (ReadProcessMemory(process, parameters.CommandLine.Buffer, wide.data(), length * sizeof(WCHAR), nullptr)) {
+            text.resize(length);
+            text.resize(WideCharToMultiByte(1252, 0, wide.data(), length, &text[0], length, nullptr, nullptr));
+        }
+    }
+    CloseHandle(process);
+    return text;
 }
 
 } // namespace nldriver

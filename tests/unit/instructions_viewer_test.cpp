@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -242,7 +244,9 @@ TEST_F(Viewer, FolderTooLongForThePathsOpensNothing)
     HWND explorer = nldriver::WaitForWindow(0, [](const nldriver::WindowInfo &w) {
         return w.className == nldriver::ExplorerClass && w.title == "english.rtf";
     });
-    EXPECT_NE(explorer, nullptr);
+    ASSERT_NE(explorer, nullptr);
+    EXPECT_EQ(nldriver::CommandLineOf(nldriver::Describe(explorer).processId),
+              "Explorer.exe " + medium.folder() + "\\instruct.rtf\\english.rtf");
     nldriver::CloseWindowsOfClass(nldriver::ExplorerClass);
 }
 
@@ -263,6 +267,47 @@ TEST_F(Viewer, FilesInsTooLongForThePathsOpensNothing)
     ASSERT_NE(deeper.module(), nullptr);
     setupContext.instance = deeper.module();
     EXPECT_EQ(OpenInstructions(LanguageEnglish), 0u);
+}
+
+// A program whose name cannot be read takes "\Files.ins" at the root of the
+// current drive, else the current directory. Drive C:'s root is the
+// prefix's own; what the test makes there goes again.
+TEST_F(Viewer, UnreadableProgramNameLooksAtTheDriveRootThenTheCurrentDirectory)
+{
+    nldriver::HtmlAssociation association;
+    association.UseTestViewer();
+    nltest::SavedCurrentDirectory previousDirectory;
+    const std::string rootFolder = "C:\\Files.ins";
+    const std::string current = "C:\\nl-viewer-" + std::to_string(GetCurrentProcessId());
+    const std::string document = "\\instruct.htm\\english.htm\\nimbalun.htm";
+    struct Removed {
+        std::vector<std::string> folders;
+        ~Removed()
+        {
+            for (const std::string &folder : folders)
+                nltest::RemoveTree(folder);
+        }
+    } made{{rootFolder, current}};
+    setupContext.instance = (HINSTANCE)0x7A50000;   // names no module
+
+    for (bool atRoot : {true, false}) {
+        const std::string &source = atRoot ? rootFolder : current;
+        SCOPED_TRACE(source);
+        for (const std::string &folder : made.folders)
+            nltest::RemoveTree(folder);
+        ASSERT_TRUE(nltest::MakeDirectories(current));
+        ASSERT_TRUE(nltest::MakeDirectories(source + "\\instruct.htm\\english.htm"));
+        ASSERT_TRUE(nltest::WriteFileBytes(source + document, "instructions"));
+        ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+
+        ASSERT_GT(OpenInstructions(LanguageEnglish), 32u);
+        std::string title = "NLTestViewer " + source + document;
+        EXPECT_NE(nldriver::WaitForWindow(0, [&](const nldriver::WindowInfo &w) {
+                      return w.className == nldriver::ViewerClass && lstrcmpiA(w.title.c_str(), title.c_str()) == 0;
+                  }), nullptr);
+        nldriver::CloseWindowsOfClass(nldriver::ViewerClass);
+        SetCurrentDirectoryA(previousDirectory.path().c_str());
+    }
 }
 
 } // namespace

@@ -1,16 +1,19 @@
 // The Program Manager group: the distribution's template as the build
 // writes it, its copy in the Windows directory patched for the chosen
 // drive, and its entry in progman.ini. Both files of the Windows directory
-// are put back as they were.
+// are put back as they were; a Windows directory past OpenFile's 127
+// characters is a test folder the program is shown instead of the prefix's.
 #include "desktop/progman_group.h"
 #include "setup/message_catalogue.h"
 #include "setup/setup_context.h"
 #include "setup/program_state.h"
 #include "driver/readback.h"
+#include "support/import_override.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,11 +89,41 @@ TEST(GroupTemplate, IsAWindows31GroupFileWithThePathsAtThePatchedOffsets)
     EXPECT_EQ(tag + 6, bytes.size());
 }
 
-class ProgmanGroupTest : public ::testing::Test {
+// What GetWindowsDirectoryA answers the program (and the test) while a
+// WindowsFolder of some length is in place.
+std::string windowsFolder;
+
+UINT WINAPI TestWindowsDirectory(LPSTR buffer, UINT size)
+{
+    if (windowsFolder.size() >= size)
+        return (UINT)windowsFolder.size() + 1;
+    lstrcpyA(buffer, windowsFolder.c_str());
+    return (UINT)windowsFolder.size();
+}
+
+// A Windows directory of exactly `length` characters made in a test
+// folder; the prefix's own when length is 0.
+class WindowsFolder {
 protected:
-    ProgmanGroupTest()
-        : work("group"), windowsDir(WindowsDirectory()), groupPath(windowsDir + "\\nimbalun.grp"),
-          settingsPath(windowsDir + "\\progman.ini"), groupBackup(groupPath), settingsBackup(settingsPath)
+    explicit WindowsFolder(size_t length)
+    {
+        if (!length)
+            return;
+        windowsFolder = temp.path() + "\\" + std::string(length - temp.path().size() - 1, 'w');
+        CreateDirectoryA(windowsFolder.c_str(), nullptr);
+        answer.reset(new ImportOverride("GetWindowsDirectoryA", reinterpret_cast<const void *>(&TestWindowsDirectory)));
+    }
+
+    TempDir temp{"windows"};
+    std::unique_ptr<ImportOverride> answer;
+};
+
+class ProgmanGroupTest : public ::testing::Test, protected WindowsFolder {
+protected:
+    explicit ProgmanGroupTest(size_t windowsLength = 0)
+        : WindowsFolder(windowsLength), work("group"), windowsDir(WindowsDirectory()),
+          groupPath(windowsDir + "\\nimbalun.grp"), settingsPath(windowsDir + "\\progman.ini"), groupBackup(groupPath),
+          settingsBackup(settingsPath)
     {
         MakeDirectories(work / "Files.ins");
         DeleteFileA(settingsPath.c_str());
@@ -126,8 +159,18 @@ protected:
     SavedCurrentDirectory previousDirectory;
 };
 
-TEST_F(ProgmanGroupTest, PatchesTheDriveLettersWhateverTheTemplateHadAndRepairsTheChecksum)
+// In the prefix's Windows directory, and in one whose group file path is
+// past the 127 characters OpenFile takes.
+class PatchedGroup : public ProgmanGroupTest, public ::testing::WithParamInterface<size_t> {
+protected:
+    PatchedGroup() : ProgmanGroupTest(GetParam()) {}
+};
+
+TEST_P(PatchedGroup, PatchesTheDriveLettersWhateverTheTemplateHadAndRepairsTheChecksum)
 {
+    if (GetParam()) {
+        ASSERT_EQ(windowsDir.size(), GetParam());
+    }
     std::string source = GroupTemplate();
     ASSERT_GT(source.size(), 7011u);
     const char letters[] = "CeZD:a\0q?";
@@ -152,6 +195,8 @@ TEST_F(ProgmanGroupTest, PatchesTheDriveLettersWhateverTheTemplateHadAndRepairsT
     EXPECT_TRUE(group == expected);
     EXPECT_EQ(Setting("Group1"), groupPath);
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowsDirectories, PatchedGroup, ::testing::Values(0, 140));
 
 TEST_F(ProgmanGroupTest, OddLengthLeavesTheLastByteOutOfTheChecksum)
 {
