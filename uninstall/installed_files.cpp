@@ -293,8 +293,7 @@ int IsSharedFolder(const char *folder)
 int CheckInstallation(const char *folder)
 {
     char root[MAX_PATH];
-    // "C:" alone names the current folder of drive C.
-    if (!ComposePath(root, sizeof root, folder, lstrlenA(folder) == 2 ? "\\" : ""))
+    if (!FolderAsPath(folder, root, sizeof root))
         return NotAnInstallation;
     DWORD attributes = GetFileAttributesA(root);
     if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -23,8 +23,7 @@ int Tell(int textId, const char *folder, int language, UINT icon)
 {
     char text[TextSize];
     char shown[MAX_PATH];
-    // A drive's root is shown with its backslash.
-    if (!ComposePath(shown, sizeof shown, folder, lstrlenA(folder) == 2 ? "\\" : ""))
+    if (!FolderAsPath(folder, shown, sizeof shown))
         shown[0] = '\0';
     wsprintfA(text, UninstallText(textId, language), shown);
     return MessageBoxA(NULL, text, UninstallText(UninstallCaption, language),

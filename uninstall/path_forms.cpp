@@ -2,6 +2,7 @@
 // GetLongPathNameA, so the short form is the common one; a path that does
 // not exist has none, and then both sides are compared as full paths.
 #include "uninstall/path_forms.h"
+#include "setup/path_text.h"
 
 #include <windows.h>
 
@@ -13,11 +14,8 @@ int FullForm(const char *path, char *full)
 {
     char text[MAX_PATH];
     char *filePart;
-    // "C:" alone names the current folder of drive C.
-    if (lstrlenA(path) == 2 && path[1] == ':')
-        wsprintfA(text, "%s\\", path);
-    else
-        lstrcpynA(text, path, MAX_PATH);
+    if (!FolderAsPath(path, text, MAX_PATH))
+        return 0;
     DWORD length = GetFullPathNameA(text, MAX_PATH, full, &filePart);
     if (length < 3 || length >= MAX_PATH)
         return 0;
@@ -52,6 +50,11 @@ int CommonForms(const char *path, const char *other, char *pathForm, char *other
 }
 
 } // namespace
+
+int FolderAsPath(const char *folder, char *path, int capacity)
+{
+    return ComposePath(path, capacity, folder, lstrlenA(folder) == 2 && folder[1] == ':' ? "\\" : "");
+}
 
 int CanonicalFolder(const char *text, char *folder, int capacity)
 {

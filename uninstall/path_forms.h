@@ -4,6 +4,9 @@
 #ifndef NIMBALUNE_PATH_FORMS_H
 #define NIMBALUNE_PATH_FORMS_H
 
+// A folder as Windows reads it: "C:" alone names the current folder of
+// drive C, so a drive's root gets its backslash back. 0 when it does not fit.
+int FolderAsPath(const char *folder, char *path, int capacity);
 // A folder as a full path without trailing backslash ("C:" for a drive's
 // root). 0 unless text is an absolute path on a drive letter that fits.
 int CanonicalFolder(const char *text, char *folder, int capacity);

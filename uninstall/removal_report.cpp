@@ -3,6 +3,7 @@
 // what the message can name, so that a folder holding kept files is not
 // taken for one holding files the product did not install.
 #include "uninstall/removal_report.h"
+#include "uninstall/path_forms.h"
 #include "setup/path_text.h"
 #include "uninstall/uninstall_texts.h"
 
@@ -48,7 +49,7 @@ void ReportKept(int formatId, const char *path)
 void ReportKeptFolder(int formatId, const char *folder)
 {
     char shown[MAX_PATH];
-    if (ComposePath(shown, sizeof shown, folder, lstrlenA(folder) == 2 ? "\\" : ""))
+    if (FolderAsPath(folder, shown, sizeof shown))
         ReportKept(formatId, shown);
 }
 
