@@ -8,6 +8,7 @@
 #include "setup/path_text.h"
 #include "setup/program_state.h"
 #include "setup/message_catalogue.h"
+#include "desktop/shell_links.h"
 
 #include <shellapi.h>
 
@@ -20,9 +21,12 @@ const UINT WinExecFailed = 31;          // WinExec results up to here mean failu
 
 const char SourceSubfolder[] = "\\Files.ins";
 const char FallbackCaption[] = "Nimbalune-Instructions";
-// The command that shows the RTF folder, spelled as the instructions'
-// fallback has always written it; the folder's path follows the blank.
-const char RtfFolderCommand[] = "Explorer.exe ";
+// The program that shows the RTF folder, spelled as the instructions'
+// fallback has always written it; the folder's path follows a blank.
+const char RtfFolderProgram[] = "Explorer.exe";
+// The command is Explorer's full path in the Windows folder, the blank and
+// the folder's path.
+const int RtfFolderCommandSize = 2 * MAX_PATH;
 
 struct InstructionDocuments {
     const char *html;           // relative to the source folder
@@ -91,12 +95,13 @@ int FindSourceFolder(char *folder)
     return 1;
 }
 
-// Whether the document's full path and the Explorer command line both fit.
+// Whether the document's full path, and the Explorer command line with the
+// program's bare name, both fit in MAX_PATH.
 int DocumentsFit(const char *source, const InstructionDocuments &documents)
 {
     int folder = lstrlenA(source);
     return folder + 1 + lstrlenA(documents.html) < MAX_PATH
-        && lstrlenA(RtfFolderCommand) + folder + lstrlenA(documents.rtfFolder) < MAX_PATH;
+        && lstrlenA(RtfFolderProgram) + 1 + folder + lstrlenA(documents.rtfFolder) < MAX_PATH;
 }
 
 int IsWindowOfInstance(HWND window, UINT_PTR value)
@@ -133,9 +138,10 @@ UINT_PTR OpenInstructions(int language)
     if (opened == SE_ERR_NOASSOC)
         AskText(documents.fallbackMessage, FallbackCaption, MB_OK | MB_ICONINFORMATION);
 
-    char command[MAX_PATH];
-    if (!ComposePath(command, MAX_PATH, RtfFolderCommand, source)
-        || !AppendPath(command, MAX_PATH, documents.rtfFolder))
+    char command[RtfFolderCommandSize];
+    if (!ComposeExplorerCommand(command, RtfFolderCommandSize, RtfFolderProgram)
+        || !AppendPath(command, RtfFolderCommandSize, source)
+        || !AppendPath(command, RtfFolderCommandSize, documents.rtfFolder))
         return 0;
     UINT started = WinExec(command, SW_SHOW);
     return started > WinExecFailed ? started : 0;

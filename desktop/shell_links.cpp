@@ -31,8 +31,7 @@ enum {
     LongFolderSize = 1024,      // Programs and StartUp values, the Explorer command
     ShortFolderSize = 260,      // Start Menu and Desktop values
     ShellPathSize = MAX_PATH,   // shortcut files and their targets
-    UninstallStringSize = 256,
-    ExplorerCommandLength = sizeof ExplorerCommand - 1
+    UninstallStringSize = 256
 };
 
 // The four shortcuts of the product's Programs-menu folder, in the order
@@ -114,16 +113,17 @@ void RemoveEarlierProgramsFolder()
 }
 
 // The product's Programs-menu folder, its four shortcuts and an Explorer
-// window that shows it. The folder is read straight behind the command's
-// "explorer.exe " so that the whole buffer is the command to run.
+// window that shows it. The folder is read straight behind the Explorer
+// command so that the whole buffer is the command to run.
 void CreateProductFolder()
 {
     char command[LongFolderSize];
-    char *folder = command + ExplorerCommandLength;
-    const int folderCapacity = LongFolderSize - ExplorerCommandLength;
     unsigned int i;
 
-    lstrcpyA(command, ExplorerCommand);
+    // Without the command the folder is still made; no Explorer is started.
+    const int commandLength = ComposeExplorerCommand(command, LongFolderSize, "explorer.exe");
+    char *folder = command + commandLength;
+    const int folderCapacity = LongFolderSize - commandLength;
     if (!ReadShellFolder("Programs", folder, folderCapacity))
         return;
     if (!AppendPath(folder, folderCapacity, ProductFolderName))
@@ -135,7 +135,8 @@ void CreateProductFolder()
         MakeShortcut(folder, MessageText(link->linkName), target);
     }
     NotifyFolderChanged(folder);
-    StartProcess(command);
+    if (commandLength)
+        StartProcess(command);
 }
 
 // The control-panel shortcut directly in the Start Menu or on the Desktop.
@@ -225,6 +226,28 @@ int ReadShellLinkTarget(const char *linkPath, char *target, int capacity)
     if (comEntered)
         CoUninitialize();
     return read;
+}
+
+int ComposeExplorerCommand(char *command, int capacity, const char *program)
+{
+    char windows[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || capacity < 1)
+        return 0;
+    // A Windows folder with a blank in its name is quoted, so that the
+    // command names no other program.
+    const char *quote = "";
+    for (const char *c = windows; *c; ++c)
+        if (*c == ' ')
+            quote = "\"";
+    const char *parts[] = {quote, windows, windows[length - 1] == '\\' ? "" : "\\", program, quote, " "};
+    command[0] = '\0';
+    for (const char *part : parts)
+        if (!AppendPath(command, capacity, part)) {
+            command[0] = '\0';
+            return 0;
+        }
+    return lstrlenA(command);
 }
 
 // Starts a command line with a shown window and does not wait for it.

@@ -16,9 +16,13 @@ extern const char StartUpShortcutName[];
 // it is missing or does not fit.
 int ReadShellFolder(const char *valueName, char *folder, DWORD capacity);
 
-// The command that opens a folder in an Explorer window: the folder's path
-// follows the blank.
-constexpr char ExplorerCommand[] = "explorer.exe ";
+// The start of a command that opens a folder in an Explorer window:
+// `program` ("explorer.exe", spelled as the caller has always spelled it)
+// by its full path in the Windows folder, then a blank for the folder's
+// path. A bare name would be looked for beside setup.exe first, where a
+// copied medium may hold a planted program. Returns the length written,
+// 0 when it does not fit in capacity bytes.
+int ComposeExplorerCommand(char *command, int capacity, const char *program);
 
 void InstallDesktopIntegration();
 void CreateShellLink(const char *targetPath, const char *arguments, const char *linkPath,

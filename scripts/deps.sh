@@ -39,6 +39,53 @@ if nl_can_run_i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-[ -z "$missing" ] || apt-get install -y -qq --no-install-recommends $missing >/dev/null
-[ -z "$reinstall" ] || apt-get install -y -qq --no-install-recommends --reinstall $reinstall >/dev/null
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+# apt-get with its messages kept in the log; 0 when it succeeded.
+apt_logged() {
+    apt-get "$@" >"$log" 2>&1
+}
+
+# An index can fail to download while the archive is being refreshed
+# ("Mirror sync in progress?"): one more try after a pause, then the lists
+# at hand, naming what failed.
+if ! apt_logged update -qq; then
+    sleep "${NL_APT_RETRY_PAUSE:-15}"
+    if ! apt_logged update -qq; then
+        echo "deps: a package index could not be refreshed; going on with the lists at hand:" >&2
+        grep -E '^(E|W|Err):' "$log" >&2 || tail -n 5 "$log" >&2
+    fi
+fi
+
+# Names what could not be installed and how to try again.
+stop_installing() {
+    echo "deps: could not install:$missing$reinstall" >&2
+    grep -E '^E:' "$log" >&2 || tail -n 5 "$log" >&2
+    echo "deps: once the package archive answers, run again as root: sh scripts/deps.sh" >&2
+    exit 1
+}
+install_or_stop() {   # install_or_stop [apt-get install options] PACKAGES
+    apt_logged install -y -qq --no-install-recommends "$@" || stop_installing
+}
+
+if [ -n "$missing" ] && ! apt_logged install -y -qq --no-install-recommends $missing; then
+    grep -q -e 'held broken packages' -e 'unmet dependencies' "$log" || stop_installing
+    # wine32:i386 needs i386 libraries at exactly the versions of the amd64
+    # ones; when the list of the suite those came from is stale, the
+    # release's own versions match. The rest first, then Wine from the
+    # release.
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "deps: no matching set of versions; installing Wine from the release $release" >&2
+    others=""
+    wine=""
+    for p in $missing; do
+        case $p in
+            wine|wine64|*:i386) wine="$wine $p" ;;
+            *) others="$others $p" ;;
+        esac
+    done
+    [ -z "$others" ] || install_or_stop $others
+    [ -z "$wine" ] || install_or_stop -t "$release" $wine
+fi
+[ -z "$reinstall" ] || install_or_stop --reinstall $reinstall

@@ -1,6 +1,7 @@
-// A copy of the medium with a version.dll and an lz32.dll planted beside
-// setup.exe: the setup installs everything and neither planted DLL is
-// loaded.
+// A copy of the medium with a version.dll, an lz32.dll and an Explorer.exe
+// planted beside setup.exe: the setup installs everything, neither planted
+// DLL is loaded and the planted program never runs (the setup starts
+// Explorer on the new Programs folder).
 //
 // Wine is told to take lz32.dll found along the search path before its own,
 // as Windows does. WINEDLLOVERRIDES set here does not reach a Wine process
@@ -23,7 +24,7 @@ namespace {
 
 using namespace nldriver;
 
-const char *const PlantedNames[] = {"version.dll", "lz32.dll"};
+const char *const PlantedNames[] = {"version.dll", "lz32.dll", "Explorer.exe"};
 
 // Native-before-builtin overrides for one program, put back afterwards.
 class PreferNativeDlls {
@@ -69,7 +70,8 @@ TEST(PlantedDlls, AreNotLoadedAndTheInstallationIsComplete)
             Process control = Launch("\"" + nltest::JoinPath(medium, "load_by_name.exe") + "\" " + name, medium);
             EXPECT_EQ(WaitForExit(control), 0) << name;
             Close(control);
-            EXPECT_TRUE(nltest::FileExists(nltest::JoinPath(medium, std::string(name) + ".loaded"))) << name;
+            std::string marker = nltest::JoinPath(medium, std::string(name) + ".loaded");
+            EXPECT_TRUE(WaitUntil([&] { return nltest::FileExists(marker); })) << name;
         }
     }
     ForgetProduct();

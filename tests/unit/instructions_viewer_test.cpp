@@ -6,6 +6,7 @@
 #include "setup/program_state.h"
 #include "driver/answerer.h"
 #include "driver/distribution.h"
+#include "driver/readback.h"
 #include "support/test_support.h"
 #include "unit/setup_window.h"
 
@@ -239,14 +240,14 @@ TEST_F(Viewer, FolderTooLongForThePathsOpensNothing)
     EXPECT_TRUE(EqualRect(&before, &after));
 
     // One character less fits: with no HTML document there, Explorer opens
-    // the RTF folder from a command line of 259 characters.
+    // the RTF folder, started by its full path in the Windows folder.
     EXPECT_GT(OpenInstructions(LanguageEnglish), 31u);
     HWND explorer = nldriver::WaitForWindow(0, [](const nldriver::WindowInfo &w) {
         return w.className == nldriver::ExplorerClass && w.title == "english.rtf";
     });
     ASSERT_NE(explorer, nullptr);
     EXPECT_EQ(nldriver::CommandLineOf(nldriver::Describe(explorer).processId),
-              "Explorer.exe " + medium.folder() + "\\instruct.rtf\\english.rtf");
+              nldriver::WindowsDirectory() + "\\Explorer.exe " + medium.folder() + "\\instruct.rtf\\english.rtf");
     nldriver::CloseWindowsOfClass(nldriver::ExplorerClass);
 }
 
