@@ -13,7 +13,9 @@ build  makes a medium from a product folder as the maintainer has it,
        the time SOURCE_DATE_EPOCH (default 2000-01-01), so the same product
        and setup.exe give the same bytes; the image's SHA-256 is printed.
        --force replaces files in OUT, OUT.iso or OUT.manifest that this
-       command did not write; --preflight checks PRODUCT and OUT alone.
+       command did not write, or a damaged mark; --preflight checks PRODUCT
+       and OUT alone. OUT and PRODUCT are the folders the kernel means:
+       links and ".." are taken in order.
 check  checks a medium already made: a folder, the root of a CD, an ISO
        image or a CD drive's device, as Windows 95 reads it (iso_reader.py).
 
