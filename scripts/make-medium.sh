@@ -9,9 +9,8 @@
 # write.
 # usage: make-medium.sh PRODUCT_DIR [OUT_DIR]   (default build/i686/medium)
 # Exit status: that of tools/medium (tools/medium/command.py), 2 for wrong
-# usage. Python runs with -S: the command needs no site packages (it finds
-# Debian's pycdlib itself), and a Ctrl-C while Python starts has less to
-# interrupt.
+# usage. Python runs with -S: the command needs no site packages, and a
+# Ctrl-C while Python starts has less to interrupt.
 set -e
 . "$(dirname "$0")/common.sh"
 if [ -z "$1" ]; then

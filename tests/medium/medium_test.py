@@ -21,7 +21,7 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 TOOL = os.path.join(ROOT, "tools", "medium")
 sys.path.insert(0, os.path.join(ROOT, "tools"))
-from medium import build as builder, compressed, layout  # noqa: E402  the rules' own tables
+from medium import build as builder, compressed, layout, scratch as scratch_folders  # noqa: E402  the rules' own tables
 from medium.tree import FolderTree  # noqa: E402
 
 BUILD = None
@@ -33,7 +33,7 @@ def run(*args, **options):
     return result.returncode, result.stdout
 
 
-# -S: the command needs no site packages (image.py finds Debian's pycdlib),
+# -S: the command needs no site packages,
 # and a signal while Python starts has less to interrupt.
 PYTHON = (sys.executable, "-S")
 
@@ -187,6 +187,15 @@ def path_of(length, top="extra"):
     return rel + "/" + "f" * (length - 1 - len(rel) - 5) + ".txt"
 
 
+def nested(p):
+    """The product moved one folder down, as an archive unpacks it."""
+    inner = os.path.join(p, "Nimbalune")
+    names = os.listdir(p)
+    os.mkdir(inner)
+    for name in names:
+        os.rename(os.path.join(p, name), os.path.join(inner, name))
+
+
 # Each product breaks the rules in one way; every line named must be said.
 REFUSALS = (
     ("programs missing", remove("Files.ins/Configur.exe", "Lisezmoi.exe"),
@@ -232,11 +241,18 @@ REFUSALS = (
      ["Files.ins/Readme.exe: installed as Readme.exe, as Readme.exe is"]),
     ("names Windows 95 or Joliet cannot hold",
      both(write("Files.ins/sources/\u03a9mega.txt"), write("Files.ins/sources/a:b"), write("Files.ins/sources/aux.txt"),
-          write("Files.ins/sources/CLOCK$"), write("Files.ins/sources/a;1.txt"), write(b"Files.ins/sources/caf\xe9.txt")),
+          write("Files.ins/sources/CLOCK$"), write("Files.ins/sources/a;1.txt"), write(b"Files.ins/sources/caf\xe9.txt"),
+          write("Files.ins/sources/Re\u0301sume\u0301.txt")),
      ["Files.ins/sources/\u03a9mega.txt: a name with characters outside Windows-1252",
       "Files.ins/sources/a:b: a name with a character", "Files.ins/sources/aux.txt: a device's name",
       "Files.ins/sources/CLOCK$: a device's name", "Files.ins/sources/a;1.txt: a name with a ';'",
-      "Files.ins/sources/caf\\xe9.txt: a name that is not UTF-8"]),
+      "Files.ins/sources/caf\\xe9.txt: a name that is not UTF-8",
+      "Files.ins/sources/Re\u0301sume\u0301.txt: a name written decomposed (NFD"]),
+    ("a name that is another's short name", both(write("Files.ins/sources/alongname.txt"),
+                                                 write("Files.ins/sources/alongn~1.txt")),
+     ["Files.ins/sources/alongn~1.txt: Windows 95 may give alongname.txt this name"]),
+    ("the product one folder down", nested,
+     ["{product}: holds no Files.ins, but the folder one level down holds one: give PRODUCT={product}/Nimbalune"]),
     ("links, in and out, and a FIFO",
      both(link("Files.ins/sources/gone.txt", "nowhere"), link("Files.ins/more", "sources"),
           link("Files.ins/sources/notes.txt", "/etc/hostname"),
@@ -274,7 +290,7 @@ class Refusals(unittest.TestCase):
                 self.assertNotIn("Traceback", text)
                 lines = text.splitlines()
                 for start in expected:
-                    start = start.replace("{product}", product)
+                    start = start.replace("{product}", os.path.realpath(product))
                     self.assertTrue(any(line.startswith(start) for line in lines), start + "\n" + text)
         self.assertEqual(snapshot(os.path.dirname(out)), before)
 
@@ -312,6 +328,59 @@ def nothing(_):
     pass
 
 
+def joliet_patched(mutate, *patches):
+    """The image of a medium folder, made after mutate, with Joliet records
+    patched as a broken or hostile writer leaves them: (the record's name,
+    the offset of a field in it, a new name of the same length or a number
+    for a field held in both byte orders)."""
+    def make(p):
+        image = image_of(mutate)(p)
+        with open(image, "r+b") as stream:
+            data = stream.read()
+            for name, offset, value in patches:
+                identifier = name.encode("utf-16-be")
+                at = data.find(bytes([len(identifier)]) + identifier) - 32
+                assert at > 0, name
+                stream.seek(at + offset)
+                stream.write(value.encode("utf-16-be") if isinstance(value, str)
+                             else value.to_bytes(4, "little") + value.to_bytes(4, "big"))
+        return image
+    return make
+
+
+def lz_expanding_to(rel, length):
+    """An LZ file whose every flag byte brings eight references of 18 bytes:
+    17 stored bytes expand to 144."""
+    return write(rel, b"SZDD\x88\xf0\x27\x33A\x00" + length.to_bytes(4, "little")
+                 + (b"\x00" + b"\x00\x0f" * 8) * (length // 144 + 1))
+
+
+def mark_rewritten(how):
+    def mutate(p):
+        path = os.path.join(p, layout.MARK_NAME)
+        data = how(read(path))
+        with open(path, "wb") as stream:
+            stream.write(data)
+    return mutate
+
+
+def as_sha256sum_takes(data):
+    """The mark with LF line ends and upper-case SHA-256s."""
+    return b"\n".join(line if line.startswith(b"#") else line[:64].upper() + line[64:] for line in data.split(b"\r\n"))
+
+
+def cut_mid_line(data):
+    return data[:len(data) * 2 // 3]
+
+
+def with_comments(size):
+    def how(data):
+        header = data.index(b"\r\n") + 2
+        line = b"# a comment line, as sha256sum -c skips it\r\n"
+        return data[:header] + line * (size // len(line)) + data[header:]
+    return how
+
+
 # Media damaged after the build, as a folder or an image: the check says
 # what Windows would meet.
 DAMAGED = (
@@ -330,10 +399,25 @@ DAMAGED = (
     ("a zeroed byte in an instructions page, on the image",
      image_of(zero_byte("Files.ins/Instruct.htm/English.htm/nimbalun.htm")),
      ["Files.ins/Instruct.htm/English.htm/nimbalun.htm: its bytes differ from the SHA-256"]),
-    ("an image with Rock Ridge names and no Joliet", image_of(nothing, "off", "on"),
-     ["{medium}: no Joliet names, so Windows 95 reads its ISO 9660 names",
-      "FILES_INS: on the medium but not in NIMBALUN.MED's list",
-      "Files.ins/Configur.exe: listed in NIMBALUN.MED but not on the medium under this name"]),
+    ("an image with Rock Ridge names and no Joliet: one line", image_of(nothing, "off", "on"),
+     ["{medium}: no Joliet names, so Windows 95 would read its ISO 9660 names",
+      "medium {medium} refused: 1 failure\n"]),
+    ("Joliet records cut short, Windows reading 100 and 20 bytes",
+     joliet_patched(nothing, ("Readme.exe", 10, 100), ("Uninstal.lst", 10, 20)),
+     ["Readme.exe: its bytes differ from the SHA-256", "Files.ins/Uninstal.lst: its bytes differ from the SHA-256"]),
+    ("two Joliet records under one name", joliet_patched(write("setup.exf", b"x" * 30), ("setup.exf", 33, "setup.exe")),
+     ["setup.exe: a second directory record under the name setup.exe"]),
+    ("an extent past the image's end", joliet_patched(nothing, ("Readme.exe", 2, 0x7FFFFF)),
+     ["Readme.exe: its data lies past the image's end"]),
+    ("LZ files that expand to 200 MB", both(lz_expanding_to("setup.exe", 200 << 20),
+                                            lz_expanding_to("Files.ins/LinkNL.exe", 200 << 20)),
+     ["setup.exe: stored compressed, but read in place", "Files.ins/LinkNL.exe: expands to 209715200 bytes"]),
+    ("a mark of 66 MB", mark_rewritten(with_comments(66000000)), ["NIMBALUN.MED: damaged: 66"]),
+    ("a mark cut in the middle of a line", mark_rewritten(cut_mid_line),
+     ["NIMBALUN.MED: damaged: its last line has no line end"]),
+    ("a mark as sha256sum -c takes it, and a zeroed byte", both(mark_rewritten(as_sha256sum_takes),
+                                                                 zero_byte("Files.ins/Configur.exe")),
+     ["Files.ins/Configur.exe: its bytes differ from the SHA-256 that NIMBALUN.MED lists"]),
     ("an image with 100 hard links to one file", image_of(hard_links(100)),
      ["extra/link099.bin: on the medium but not in NIMBALUN.MED's list"]),
 )
@@ -356,7 +440,16 @@ class DamagedMedia(unittest.TestCase):
                 self.assertLess(time.monotonic() - started, 5, "bounded work")
                 for start in expected:
                     start = start.replace("{medium}", medium)
-                    self.assertTrue(any(line.startswith(start) for line in text.splitlines()), start + "\n" + text)
+                    self.assertTrue(any((line + "\n").startswith(start) for line in text.splitlines()),
+                                    start + "\n" + text)
+
+    def test_help_tells_every_option_and_exit_status(self):
+        for verb, words in (("build", ("--product DIR", "--setup SETUP_EXE", "--out DIR", "--force", "--preflight")),
+                            ("check", ("medium",))):
+            code, text = run(*PYTHON, TOOL, verb, "--help")
+            self.assertEqual(code, 0, text)
+            for word in words + ("\n  0  done", "\n  1  refused", "\n  2  wrong usage", "\n  3  could not finish"):
+                self.assertIn(word, text)
 
     def test_make_check_medium_tells_the_command_s_status(self):
         code, text = run("make", "-s", "-C", ROOT, "check-medium", "MEDIUM=" + os.path.join(BUILD, "nowhere"))
@@ -492,6 +585,10 @@ class Folders(unittest.TestCase):
         self.assertEqual(build(product, out)[0], 0)
         broken = sample_copy(scratch, "broken")
         remove("Lisezmoi.exe")(broken)
+        another = sample_copy(scratch, "another")
+        write("Files.ins/sources/more.txt", b"another product")(another)
+        self.assertEqual(build(another, os.path.join(scratch, "another-medium"))[0], 0)
+        another_image = os.path.join(scratch, "another-medium.iso")
         mounts = can_mount()
 
         def user_files(_):
@@ -504,8 +601,11 @@ class Folders(unittest.TestCase):
              ["%s/NOTES.txt: in OUT, but not written by this command" % out,
               "%s/drafts: in OUT, but not written by this command" % out,
               "%s/Readme.exe: changed since this command wrote it" % out]),
-            ("an unrelated file named like the image", product, write("medium.iso", b"mine"), [],
+            ("another medium's image in place of OUT's", product,
+             lambda m: shutil.copy(another_image, os.path.join(m, "medium.iso")), [],
              ["%s.iso: not the image this command wrote for OUT" % out]),
+            ("a damaged mark in OUT", product, lambda m: mark_rewritten(cut_mid_line)(os.path.join(m, "medium")), [],
+             ["%s: its NIMBALUN.MED is damaged (its last line has no line end" % out]),
             ("the manifest a folder", product, both(remove("medium.manifest"), folder("medium.manifest")), [],
              ["%s.manifest: not a file, where the build writes OUT's manifest" % out]),
             ("a product refused after new parent folders", broken, nothing, ["--out", out + "-new/deeper/medium"],
@@ -544,7 +644,9 @@ class Folders(unittest.TestCase):
                     for start in expected:
                         self.assertTrue(any(line.startswith(start) for line in text.splitlines()), text)
                     self.assertEqual(snapshot(scratch), before)
-                if "FORCE=1" in text and name.startswith("the user's"):
+                if name.startswith("another medium's"):
+                    self.assertEqual(read(out + ".iso"), read(another_image))
+                if "FORCE=1" in text and name.startswith(("the user's", "a damaged mark")):
                     code, text = build(given, out, "--force")
                     self.assertEqual(code, 0, text)
                     self.assertEqual(build(given, out)[0], 0)      # and it is the command's own again
@@ -576,15 +678,53 @@ class Folders(unittest.TestCase):
                          [b"old", b"old image", b"old list"])
         self.assertEqual([p for p in snapshot(scratch) if not p[0].startswith(".work/old")], before)
 
-    def test_an_empty_folder_is_taken_and_a_killed_run_s_scratch_removed(self):
+    def test_an_empty_folder_is_taken_and_a_killed_run_s_scratch_removed_but_never_the_product(self):
         scratch = scratch_folder(self)
         out = os.path.join(scratch, "medium")
         os.mkdir(out)
-        stale = os.path.join(scratch, ".medium" + builder.SCRATCH_TAG + "999999999")
-        write("medium/setup.exe")(stale)
-        code, text = build(os.path.join(BUILD, "sample-product"), out)
+        product = sample_copy(scratch, ".medium" + scratch_folders.SCRATCH_TAG + "999999999")
+        killed = subprocess.Popen([*PYTHON, TOOL, "build", "--product", product, "--setup",
+                                   os.path.join(BUILD, "setup.exe"), "--out", out], stdout=subprocess.DEVNULL)
+        self.addCleanup(killed.wait)
+        while killed.poll() is None and not any(os.path.isdir(os.path.join(scratch, n, "medium"))
+                                                for n in os.listdir(scratch) if n != os.path.basename(product)):
+            time.sleep(0.01)
+        killed.kill()
+        self.assertEqual(killed.wait(), -signal.SIGKILL)
+        code, text = build(product, out)
         self.assertEqual(code, 0, text)
+        self.assertEqual(sorted(os.listdir(scratch)), sorted([os.path.basename(product), "medium", "medium.iso",
+                                                              "medium.manifest"]))
+
+    def test_two_builds_of_one_out_from_two_process_id_namespaces(self):
+        if subprocess.run(["unshare", "--pid", "--fork", "true"], stderr=subprocess.DEVNULL).returncode:
+            self.skipTest("needs root to make process-id namespaces (unshare)")
+        scratch = scratch_folder(self)
+        out = os.path.join(scratch, "medium")
+        command = ["unshare", "--pid", "--fork", *PYTHON, TOOL, "build", "--product",
+                   os.path.join(BUILD, "sample-product"), "--setup", os.path.join(BUILD, "setup.exe"), "--out", out]
+        runs = [subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                for _ in range(2)]
+        for process in runs:
+            text = process.communicate()[0]
+            self.assertIn(process.returncode, (0, 1), text)
+        self.assertEqual(check(out), (0, "medium %s: ok\n" % out))
         self.assertEqual(sorted(os.listdir(scratch)), ["medium", "medium.iso", "medium.manifest"])
+
+    def test_out_and_product_through_a_link_and_dot_dot_are_the_folders_the_kernel_means(self):
+        scratch = scratch_folder(self)
+        os.makedirs(os.path.join(scratch, "far", "deep"))
+        os.symlink(os.path.join(scratch, "far", "deep"), os.path.join(scratch, "ln"))
+        sample_copy(os.path.join(scratch, "far"), "P")
+        remove("Lisezmoi.exe")(sample_copy(scratch, "P"))         # what ln/../P means by its text
+        self.assertEqual(build(os.path.join(BUILD, "sample-product"), os.path.join(scratch, "m"))[0], 0)
+        before = snapshot(scratch)
+        code, text = build(os.path.join(scratch, "ln", "..", "P"), os.path.join(scratch, "ln", "..", "m"))
+        self.assertEqual(code, 0, text)
+        self.assertIn("medium: %s, image: %s.iso" % ((os.path.join(scratch, "far", "m"),) * 2), text)
+        self.assertEqual(check(os.path.join(scratch, "far", "m"))[0], 0)
+        self.assertEqual([p for p in snapshot(scratch) if not p[0].startswith("far")],
+                         [p for p in before if not p[0].startswith("far")])
 
 
 def holds_signals_back(pid):
@@ -631,7 +771,7 @@ class Signals(unittest.TestCase):
                     self.assertEqual(code, 128 + number, text)
                     self.assertIn("interrupted by %s" % signal.Signals(number).name, text)
                 replaced = code == 0 or "were replaced" in text
-                self.assertEqual([n for n in os.listdir(scratch) if builder.SCRATCH_TAG in n], [])
+                self.assertEqual([n for n in os.listdir(scratch) if scratch_folders.SCRATCH_TAG in n], [])
                 if replaced:
                     self.assertEqual(check(out)[0], 0)
                     stored = read(os.path.join(out, "Files.ins/sources/new.txt"))

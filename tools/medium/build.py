@@ -13,16 +13,17 @@ import sys
 
 from . import check, compressed, mark
 from .check import Medium, check_medium
-from .image import ImageTree, Unreadable, make_image
+from .image import make_image
+from .iso_reader import ImageTree, Unreadable
 from .layout import (AUTORUN, AUTORUN_TEXT, DEFAULT_EPOCH, DISTRIBUTION, EARLIEST_EPOCH, GROUP_TEMPLATE,
                      INSTALLED_LIST, LATEST_EPOCH, MARK_NAME, ROOT, SETUP, is_read_in_place, key)
-from .ownership import image_of, manifest_of, ownership, preflight
+from .ownership import image_of, manifest_of, ownership, parents, preflight
+from .scratch import make_scratch, remove_left_behind, remove_tree, take_turn
 from .tree import FolderTree, shown
 
 sys.path.insert(0, os.path.join(ROOT, "tools"))
 import make_group_template  # noqa: E402  the group template's writer
 
-SCRATCH_TAG = ".medium-scratch-"
 SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
 
 
@@ -71,6 +72,11 @@ def product_failures(product, tree):
     """Refusals of the product folder itself, named as the maintainer has
     them, before anything is copied: the rules that need no contents."""
     medium = Medium(tree, root_name=product)
+    nested = [rel for rel in tree.folders if rel.count("/") == 1 and key(os.path.basename(rel)) == key(DISTRIBUTION)]
+    if medium.find(DISTRIBUTION) is None and nested:
+        medium.fail(".", "holds no %s, but the folder one level down holds one: give PRODUCT=%s"
+                    % (DISTRIBUTION, shown(os.path.join(product, os.path.dirname(nested[0])))))
+        return medium.failures
     for rule in (check.check_entries, check.check_capacity, check.check_size, check.check_file_names,
                  check.check_names):
         rule(medium)
@@ -197,60 +203,6 @@ def describe(medium):
             for rel in medium.files]
 
 
-def scratch_name(out):
-    return "." + os.path.basename(out) + SCRATCH_TAG
-
-
-def remove_stale_scratch(out):
-    """Scratch folders of earlier runs for the same OUT whose process is gone."""
-    parent, prefix = os.path.dirname(out), scratch_name(out)
-    for name in os.listdir(parent):
-        pid = name[len(prefix):]
-        if not name.startswith(prefix) or not pid.isdigit() or int(pid) == os.getpid():
-            continue
-        try:
-            os.kill(int(pid), 0)
-        except ProcessLookupError:
-            remove_tree(os.path.join(parent, name))
-        except OSError:
-            pass                        # another user's live process
-
-
-def remove_tree(path):
-    """Removes a scratch tree of the command's own, never through a link."""
-    if not os.path.lexists(path):
-        return
-    if os.path.islink(path) or not os.path.isdir(path):
-        os.remove(path)
-        return
-    for top, dirs, _ in os.walk(path):  # a read-only folder gives up its files too
-        for name in [""] + dirs:
-            try:
-                if not os.path.islink(os.path.join(top, name)):
-                    os.chmod(os.path.join(top, name), 0o700)
-            except OSError:
-                pass
-    for top, dirs, files in os.walk(path, topdown=False):
-        for name in files:
-            try:
-                os.remove(os.path.join(top, name))
-            except OSError:
-                pass
-        for name in dirs:
-            full = os.path.join(top, name)
-            try:
-                if os.path.islink(full):
-                    os.remove(full)
-                else:
-                    os.rmdir(full)
-            except OSError:
-                pass
-    try:
-        os.rmdir(path)
-    except OSError:
-        pass
-
-
 def make_parents(folder, made):
     """Creates folder and the folders above it that are missing, and puts
     each one created at the front of made, for removal when the run fails."""
@@ -307,9 +259,8 @@ def build(product, setup, out, force=False, outcome=None):
     """Makes the medium; raises Refused with the failures, else OUT, OUT.iso
     and OUT.manifest are the new ones and outcome.lines tells about them."""
     outcome = outcome or Outcome()
-    out, product = os.path.abspath(out), os.path.abspath(product)
     epoch = source_date_epoch()
-    failures, tree = preflight(product, out, force)
+    failures, tree, product, out = preflight(product, out, force)
     if not failures and not os.path.isfile(setup):
         failures = ["%s: no such setup.exe" % setup]
     if failures:
@@ -317,18 +268,22 @@ def build(product, setup, out, force=False, outcome=None):
     failures = product_failures(product, tree)
     if failures:
         raise Refused(failures)
-    made = []
-    scratch = os.path.join(os.path.dirname(out), scratch_name(out) + str(os.getpid()))
+    made, turn, scratch = [], None, None
+    product_identities = set(tree.identities) | {ident for ident, _ in parents(product)}
     try:
         uninterrupted(make_parents, os.path.dirname(out), made)
-        remove_stale_scratch(out)
-        uninterrupted(remove_tree, scratch)
-        os.mkdir(scratch)
+        turn = take_turn(out)
+        if turn is not None:
+            uninterrupted(remove_left_behind, out, product_identities)
+        scratch = uninterrupted(make_scratch, out)
         make(product, tree, setup, out, force, scratch, epoch, outcome)
     finally:
-        uninterrupted(remove_tree, scratch)
+        if scratch is not None:
+            uninterrupted(remove_tree, scratch)
         if not outcome.replaced:
             uninterrupted(remove_parents, made)
+        if turn is not None:
+            os.close(turn)
     return outcome
 
 

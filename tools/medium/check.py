@@ -1,9 +1,10 @@
 """The rules a medium keeps, checked on a folder (tree.py) or an image
-(image.py) alike: each failure one line "PATH: rule". The cheap rules
+(iso_reader.py) alike: each failure one line "PATH: rule". The cheap rules
 (names and sizes) come first and bound the work of the others, which read
 contents."""
 import hashlib
 import os
+import unicodedata
 
 from . import compressed, mark
 from .layout import (AUTORUN, CD_BYTES, CLUSTER, CODE_PAGE, COPIED_FOLDERS, COPY_STEPS, CREATED_FOLDERS,
@@ -12,6 +13,7 @@ from .layout import (AUTORUN, CD_BYTES, CLUSTER, CODE_PAGE, COPIED_FOLDERS, COPY
                      INSTALLED_LIST, ISO_DEPTH, JOLIET_FORBIDDEN, JOLIET_NAME_LENGTH, MARK_NAME,
                      MOST_NAMES, OBSOLETE_FILES, PATH_LENGTH, PROGRAM_SIGNATURE, READ_IN_PLACE_FILES,
                      READ_IN_PLACE_TREES, REQUIRED, is_read_in_place, key)
+from .short_names import check_short_names
 from .tree import shown
 
 AUTORUN_LONGEST = 65536
@@ -231,6 +233,16 @@ def check_installed_names(medium):
                             % (target, seen[key(target)]))
 
 
+def check_expansion(medium):
+    """Each file the check expands, by the length its header gives, before
+    any is expanded: none may exceed the space the whole installation asks."""
+    for rel in copied_files(medium):
+        if medium.is_compressed(rel) and medium.expanded_size(rel) > FREE_SPACE_ASKED:
+            medium.fail(rel, "expands to %d bytes, its compressed header says, more than the %d bytes "
+                        "the whole installation asks for: the check expands none of it"
+                        % (medium.expanded_size(rel), FREE_SPACE_ASKED))
+
+
 def check_size(medium):
     def clusters(size):
         return max(1, (size + CLUSTER - 1) // CLUSTER)
@@ -253,6 +265,11 @@ def name_fault(name):
     try:
         name.encode(CODE_PAGE)
     except UnicodeEncodeError:
+        composed = unicodedata.normalize("NFC", name)
+        if composed != name and composed.encode(CODE_PAGE, "ignore").decode(CODE_PAGE) == composed:
+            return "a name written decomposed (NFD, letters and accents apart, as a Mac writes " \
+                   "names), outside Windows-1252: rename it in the composed form (NFC), %s, which " \
+                   "Windows 95 can open" % shown(composed)
         return "a name with characters outside Windows-1252, the code page of the setup's file " \
                "calls: Windows 95 could not open it"
     if FORBIDDEN_CHARACTERS & set(name):
@@ -306,8 +323,14 @@ def check_programs(medium):
         found = medium.find(rel)
         if not program or found is None or not medium.is_file(found):
             continue
-        facts = medium.facts(found)
-        if not facts.damage and facts.head != PROGRAM_SIGNATURE:
+        if is_read_in_place(found):     # Windows runs it as stored: never expanded
+            if medium.is_compressed(found):
+                continue                # said by check_read_in_place
+            head = medium.head(found)[:len(PROGRAM_SIGNATURE)]
+        else:
+            facts = medium.facts(found)
+            head = PROGRAM_SIGNATURE if facts.damage else facts.head
+        if head != PROGRAM_SIGNATURE:
             medium.fail(found, "not a program: %s; a program starts with \"MZ\", and this one %s"
                         % (what, "is empty" if medium.tree.sizes[found] == 0 else "does not"))
 
@@ -387,6 +410,9 @@ def check_list(medium):
     """Every name and byte on the medium is the one NIMBALUN.MED lists."""
     found = medium.find(MARK_NAME)
     listed = mark.read(medium.tree, found) if found is not None else None
+    if isinstance(listed, mark.Damaged):
+        medium.fail(found, "damaged: %s; make the medium again with make medium" % listed.reason)
+        return
     if listed is None or listed == "old":
         medium.fail(MARK_NAME, "missing: the list of every file's SHA-256 that the check compares "
                     "the medium with%s; make the medium with make medium, which writes it"
@@ -407,9 +433,9 @@ def check_list(medium):
 
 # The rules that bound the work: a medium within a CD's bytes whose
 # installation fits the free space asked.
-BOUNDS = (check_capacity, check_size)
+BOUNDS = (check_capacity, check_expansion, check_size)
 CHEAP = (check_entries, check_required, check_file_names, check_read_in_place, check_copied, check_installed_names,
-         check_names)
+         check_names, check_short_names)
 CONTENTS = (check_compressed, check_programs, check_group_template, check_autorun)
 FINISHED = (check_installed_list, check_list)
 

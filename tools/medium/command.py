@@ -13,9 +13,11 @@ build  makes a medium from a product folder as the maintainer has it,
        the time SOURCE_DATE_EPOCH (default 2000-01-01), so the same product
        and setup.exe give the same bytes; the image's SHA-256 is printed.
        --force replaces files in OUT, OUT.iso or OUT.manifest that this
-       command did not write; --preflight checks PRODUCT and OUT alone.
+       command did not write, or a damaged mark; --preflight checks PRODUCT
+       and OUT alone. OUT and PRODUCT are the folders the kernel means:
+       links and ".." are taken in order.
 check  checks a medium already made: a folder, the root of a CD, an ISO
-       image or a CD drive's device, as Windows 95 reads it (image.py).
+       image or a CD drive's device, as Windows 95 reads it (iso_reader.py).
 
 Exit status: 0 done; 1 refused, each failure one line "PATH: rule"; 2 wrong
 usage; 3 could not finish (a tool or the file system failed: one line);
@@ -31,7 +33,7 @@ import sys
 from .build import SIGNALS, Interrupted, Outcome, Refused, Usage, build
 from .ownership import preflight
 from .check import Medium, check_medium
-from .image import ImageTree, Unreadable, looks_like_image
+from .iso_reader import ImageTree, Unreadable, looks_like_image
 from .tree import FolderTree, shown
 
 
@@ -52,13 +54,12 @@ def check_path(path):
     except Unreadable as error:
         return ["%s: an ISO 9660 image that cannot be read: %s" % (path, error)]
     try:
-        medium = Medium(tree)
-        if not tree.joliet:
-            medium.fail(".", "no Joliet names, so Windows 95 reads its ISO 9660 names, shown below as "
-                        "Windows shows them%s; make the image with Joliet names, as make medium does"
-                        % (" (its Rock Ridge names are for Unix and never read by Windows)"
-                           if tree.rock_ridge else ""))
-        return check_medium(medium)
+        if not tree.joliet:             # every name would differ: the one line that says why
+            return ["%s: no Joliet names, so Windows 95 would read its ISO 9660 names, such as FILES_INS "
+                    "and README.EXE, which are not the medium's%s; make the image with Joliet names, as "
+                    "make medium does" % (shown(path), " (it never reads Rock Ridge names, which are for Unix)"
+                                          if tree.rock_ridge else "")]
+        return check_medium(Medium(tree))
     finally:
         tree.close()
 
@@ -75,17 +76,35 @@ def take_signals():
             signal.signal(number, on_signal)
 
 
+EXIT_STATUSES = """exit status:
+  0  done: the medium is made, or the medium checked is ok
+  1  refused: each failure one line "PATH: rule", then a count
+  2  wrong usage
+  3  could not finish: a tool or the file system failed (one line)
+  128 + N  interrupted by signal N (SIGINT, SIGTERM, SIGHUP)"""
+
+
 def arguments(argv):
-    parser = argparse.ArgumentParser(prog="medium", description="Builds and checks the distribution medium.")
+    def parser_of(add, name, text):
+        return add(name, description=text, help=text, epilog=EXIT_STATUSES,
+                   formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(prog="medium", description="Builds and checks the distribution medium.",
+                                     epilog=EXIT_STATUSES, formatter_class=argparse.RawDescriptionHelpFormatter)
     verbs = parser.add_subparsers(dest="verb", required=True)
-    make = verbs.add_parser("build", help="a medium from a product folder")
-    make.add_argument("--product", required=True)
-    make.add_argument("--setup", required=True)
-    make.add_argument("--out", required=True)
+    make = parser_of(verbs.add_parser, "build", "makes a medium from a product folder: OUT, its image OUT.iso "
+                     "and its manifest OUT.manifest")
+    make.add_argument("--product", required=True, metavar="DIR",
+                      help="the product folder, uncompressed, with Files.ins at its top")
+    make.add_argument("--setup", required=True, metavar="SETUP_EXE", help="the setup.exe to put on the medium")
+    make.add_argument("--out", required=True, metavar="DIR",
+                      help="the medium folder to make; OUT.iso and OUT.manifest are written beside it")
     make.add_argument("--force", action="store_true",
-                      help="replace files in OUT, OUT.iso or OUT.manifest that this command did not write")
-    make.add_argument("--preflight", action="store_true", help="check PRODUCT and OUT only")
-    verbs.add_parser("check", help="a medium, a CD's root, an ISO image or a CD drive").add_argument("medium")
+                      help="replace files in OUT, OUT.iso or OUT.manifest that this command did not write, "
+                      "or a damaged NIMBALUN.MED")
+    make.add_argument("--preflight", action="store_true",
+                      help="check only that PRODUCT is a product folder and that OUT may be replaced")
+    parser_of(verbs.add_parser, "check", "checks a medium as Windows 95 reads it").add_argument(
+        "medium", help="a medium folder, a CD's root, an ISO image or a CD drive's device")
     return parser.parse_args(argv)
 
 
@@ -94,8 +113,7 @@ def run(args, outcome):
     if args.verb == "check":
         failures, subject = check_path(args.medium), "medium " + args.medium
     elif args.preflight:
-        failures, subject = preflight(os.path.abspath(args.product), os.path.abspath(args.out),
-                                      args.force)[0], "product " + args.product
+        failures, subject = preflight(args.product, args.out, args.force)[0], "product " + args.product
     else:
         try:
             build(args.product, args.setup, args.out, args.force, outcome)
@@ -116,7 +134,7 @@ def could_not_finish(error):
     if isinstance(error, FileNotFoundError) and error.filename in ("mscompress", "xorriso"):
         return "%s is not installed: run scripts/deps.sh as root" % error.filename
     if isinstance(error, ImportError):
-        return "could not finish: %s: run scripts/deps.sh as root (python3-pycdlib)" % error
+        return "could not finish: %s: run scripts/deps.sh as root" % error
     if isinstance(error, OSError) and error.filename is not None:
         names = shown(str(error.filename)) + (" and %s" % shown(str(error.filename2)) if error.filename2 else "")
         return "%s: could not finish: %s" % (names, error.strerror or error)

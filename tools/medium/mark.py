@@ -14,8 +14,18 @@ ABOUT = "# Every folder and file on it but this one; each file with its SHA-256 
 OLD_MARK = b"Nimbalune distribution medium, made by tools/medium.py.\r\n"
 FOLDER = "# folder "
 MANIFEST = "# manifest "
-# A mark is small: its lines for the most names a medium may hold.
-LONGEST = 64 * 1024 * 1024
+# A mark's size: its own lines, and for each name listed the longest line
+# that sha256sum -c takes ("SHA256 (name) = hash") with a comment's slack.
+MARK_LINES = 4096
+LINE_PER_NAME = 96
+HEX = frozenset("0123456789abcdefABCDEF")
+
+
+class Damaged:
+    """A mark of this command that cannot be read as a list: the reason."""
+
+    def __init__(self, reason):
+        self.reason = reason
 
 
 class Mark:
@@ -24,6 +34,11 @@ class Mark:
         self.files = dict(files or {})   # path: SHA-256
         self.manifest = manifest
 
+    def __eq__(self, other):
+        """The same list, whatever the form of its lines."""
+        return isinstance(other, Mark) and (sorted(self.folders), self.files, self.manifest) == \
+            (sorted(other.folders), other.files, other.manifest)
+
     def text(self):
         lines = [HEADER, ABOUT, MANIFEST + self.manifest]
         lines += [FOLDER + rel for rel in sorted(self.folders)]
@@ -31,39 +46,69 @@ class Mark:
         return "".join(line + "\r\n" for line in lines).encode("utf-8", "surrogateescape")
 
 
+def checksum_line(line):
+    """(SHA-256 in lower case, name) of a line that sha256sum -c takes: "HASH
+    NAME" with one or two blanks, "HASH *NAME" or "SHA256 (NAME) = HASH";
+    None for any other."""
+    if line.startswith("SHA256 (") and line[-68:-64] == ") = ":
+        digest, name = line[-64:], line[8:-68]
+    elif len(line) > 65 and line[64] == " ":
+        digest, name = line[:64], line[66:] if line[65] in " *" else line[65:]
+    else:
+        return None
+    return (digest.lower(), name) if len(digest) == 64 and set(digest) <= HEX and name else None
+
+
 def parse(data):
     """The Mark that data holds; None when it is no mark of this command,
-    "old" for the mark of builds before the list."""
+    "old" for the mark of builds before the list, Damaged when it is this
+    command's mark but cannot be read. Line ends may be CR LF or LF, as
+    sha256sum -c takes them; blank lines are skipped as it skips them."""
     if data.startswith(OLD_MARK):
         return "old"
+    if not data.startswith(HEADER.encode("ascii")):
+        return None
     try:
-        lines = data.decode("utf-8", "surrogateescape").split("\r\n")
-    except UnicodeError:
-        return None
-    if lines[:1] != [HEADER] or lines[-1] != "":
-        return None
+        lines = data.decode("utf-8").split("\n")
+    except UnicodeError as error:
+        return Damaged("byte %d is not UTF-8" % error.start)
+    if lines[-1] != "":
+        return Damaged("its last line has no line end: it was cut short")
     mark = Mark()
-    for line in lines[1:-1]:
+    for number, line in enumerate(lines[:-1], 1):
+        line = line[:-1] if line.endswith("\r") else line
+        listed = checksum_line(line)
         if line.startswith(FOLDER):
             mark.folders.append(line[len(FOLDER):])
         elif line.startswith(MANIFEST):
-            mark.manifest = line[len(MANIFEST):]
-        elif line.startswith("#"):
+            mark.manifest = line[len(MANIFEST):].lower()
+        elif line.startswith("#") or not line:
             continue
-        elif len(line) > 66 and line[64:66] == "  " and all(c in "0123456789abcdef" for c in line[:64]):
-            mark.files[line[66:]] = line[:64]
-        else:
-            return None
+        elif listed is None:
+            return Damaged("line %d is neither a comment nor a SHA-256 and a name" % number)
+        elif mark.files.setdefault(listed[1], listed[0]) != listed[0]:
+            return Damaged("line %d lists %s a second time" % (number, listed[1]))
     return mark
 
 
+def longest(tree):
+    """The most bytes a mark of the names in tree takes."""
+    return MARK_LINES + sum(LINE_PER_NAME + len(rel.encode("utf-8", "surrogateescape"))
+                            for rel in tree.folders + tree.files)
+
+
 def read(tree, rel):
-    """The mark at rel in a tree (tree.py or image.py), parsed as parse()
-    does; None when there is none or it is too large to be one."""
-    if rel not in tree.files or tree.sizes[rel] > LONGEST:
+    """The mark at rel in a tree (tree.py or iso_reader.py), parsed as
+    parse() does; None when there is none. One larger than a list of the
+    tree's names is Damaged, unread."""
+    if rel not in tree.files:
         return None
+    if tree.sizes[rel] > longest(tree):
+        return Damaged("%d bytes, more than a list of this medium's %d names takes (%d): it is no "
+                       "list the command wrote" % (tree.sizes[rel], len(tree.folders) + len(tree.files),
+                                                   longest(tree)))
     with tree.open(rel) as stream:
-        return parse(stream.read(LONGEST))
+        return parse(stream.read(longest(tree)))
 
 
 def sha256_of(stream):

@@ -12,7 +12,7 @@ import re
 
 from . import mark
 from .check import Medium
-from .image import ImageTree, Unreadable, looks_like_image
+from .iso_reader import ImageTree, Unreadable, looks_like_image
 from .layout import MARK_NAME
 from .tree import FolderTree, shown
 
@@ -25,6 +25,25 @@ def image_of(out):
 
 def manifest_of(out):
     return out + ".manifest"
+
+
+def as_the_kernel_reads(path):
+    """path, absolute, with its links and each ".." taken in order as the
+    kernel takes them (os.path.abspath drops a ".." by its text, which after
+    a link names another folder). The last name stays as given, so that a
+    link there is seen as one. None when a ".." follows a folder that does
+    not exist, which the kernel refuses."""
+    full = path if os.path.isabs(path) else os.path.join(os.getcwd(), path)
+    head, tail = os.path.split(full.rstrip("/") or "/")
+    if tail in ("", ".", ".."):
+        head, tail = full, ""
+    try:
+        head = os.path.realpath(head, strict=True)
+    except OSError:
+        if ".." in head.split("/"):
+            return None
+        head = os.path.realpath(head)
+    return os.path.join(head, tail) if tail else head
 
 
 def identity(info):
@@ -91,22 +110,18 @@ def overlap(product, product_tree, out):
 
 
 def owned_out(out):
-    """OUT's tree, its mark parsed and the mark's bytes when OUT is a
-    folder; Nones when it is not."""
+    """OUT's tree and its mark parsed when OUT is a folder; Nones when it
+    is not."""
     if not os.path.isdir(out) or os.path.islink(out):
-        return None, None, None
+        return None, None
     tree = FolderTree(out)
-    listed = mark.read(tree, MARK_NAME)
-    if not isinstance(listed, mark.Mark):
-        return tree, listed, None
-    with tree.open(MARK_NAME) as stream:
-        return tree, listed, stream.read(mark.LONGEST)
+    return tree, mark.read(tree, MARK_NAME)
 
 
-def manifest_sha256(path):
-    """The SHA-256 of a file that may be the manifest, or "" when it is too
-    large to be one."""
-    if os.path.getsize(path) > mark.LONGEST:
+def manifest_sha256(path, tree):
+    """The SHA-256 of a file that may be the manifest of the medium tree,
+    or "" when it is too large to be one."""
+    if os.path.getsize(path) > mark.longest(tree):
         return ""
     with open(path, "rb") as stream:
         return mark.sha256_of(stream)
@@ -130,20 +145,24 @@ def ownership(out, force):
                          "unmount it or give another OUT" % point)
         if fixed:
             return fixed, []
-    tree, listed, raw = owned_out(out)
+    tree, listed = owned_out(out)
+    ours = isinstance(listed, mark.Mark)
     if tree is not None and (tree.folders or tree.files or tree.odd):
         if listed is None:
             fixed.append("%s: neither empty nor a medium made by this command (it has no %s), so it "
                          "is left as it is; give an empty or new folder" % (out, MARK_NAME))
+        elif isinstance(listed, mark.Damaged):
+            forced.append("%s: its %s is damaged (%s), so files of yours in it cannot be told apart; "
+                          "move them out, %s" % (out, MARK_NAME, listed.reason, FORCE_HINT))
         elif listed == "old":
             forced.append("%s: made by an earlier version of this command, whose %s lists no files, "
                           "so files of yours in it cannot be told apart; move them out, %s"
                           % (out, MARK_NAME, FORCE_HINT))
         else:
             forced += foreign_files(out, tree, listed)
-    forced += foreign_beside(manifest_of(out), fixed, lambda path: raw is not None
-                             and manifest_sha256(path) == listed.manifest, "manifest")
-    forced += foreign_beside(image_of(out), fixed, lambda path: raw is not None and image_mark(path) == raw,
+    forced += foreign_beside(manifest_of(out), fixed, lambda path: ours
+                             and manifest_sha256(path, tree) == listed.manifest, "manifest")
+    forced += foreign_beside(image_of(out), fixed, lambda path: ours and image_mark(path) == listed,
                              "image")
     return fixed, ([] if force else forced)
 
@@ -183,7 +202,7 @@ def foreign_beside(path, fixed, ours, what):
 
 
 def image_mark(path):
-    """The bytes of the mark that an image carries, or None."""
+    """The mark that an image carries, parsed, or None."""
     try:
         if not looks_like_image(path):
             return None
@@ -191,25 +210,31 @@ def image_mark(path):
     except (OSError, Unreadable):
         return None
     try:
-        if MARK_NAME not in tree.sizes or tree.sizes[MARK_NAME] > mark.LONGEST:
-            return None
-        with tree.open(MARK_NAME) as stream:
-            return stream.read(mark.LONGEST)
+        return mark.read(tree, MARK_NAME)
     finally:
         tree.close()
 
 
 def preflight(product, out, force=False):
     """Refusals before any work: the product is a folder, and OUT may be
-    replaced without harm to anyone's files. (failures, the product's tree)."""
+    replaced without harm to anyone's files. Both are named as given and
+    read as the kernel reads them. (failures, the product's tree, product,
+    out: the folders meant)."""
+    named = product, out
+    product, out = (as_the_kernel_reads(path) for path in named)
+    failures = ["%s: a \"..\" after a folder that does not exist, which the system does not follow; "
+                "give the path without it" % given for given, path in zip(named, (product, out)) if path is None]
+    if failures:
+        return failures, None, product, out
     if not os.path.isdir(product):
         return ["%s: %s" % (product, "not a folder: PRODUCT is the folder of the product's files"
-                            if os.path.lexists(product) else "no such product folder")], None
+                            if os.path.lexists(product) else "no such product folder")], None, product, out
     product_tree = FolderTree(product)
     if os.path.lexists(out) and (os.path.islink(out) or not os.path.isdir(out)):
-        return ["%s: not a folder: OUT names the folder that the medium replaces" % out], product_tree
+        return ["%s: not a folder: OUT names the folder that the medium replaces" % out], product_tree, \
+            product, out
     reason = overlap(product, product_tree, out)
     if reason:
-        return [reason], product_tree
+        return [reason], product_tree, product, out
     fixed, forced = ownership(out, force)
-    return fixed + forced, product_tree
+    return fixed + forced, product_tree, product, out

@@ -1,5 +1,5 @@
 """A folder's names and contents, walked without following links: the
-product, a medium folder or a CD's root. An image's tree (image.py) offers
+product, a medium folder or a CD's root. An image's tree (iso_reader.py) offers
 the same: folders, files, sizes, odd entries, open() and identity()."""
 import os
 import stat
