@@ -10,6 +10,7 @@ usage: medium_test.py BUILD_DIR   (the build holding the sample medium)
 import concurrent.futures
 import contextlib
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -21,7 +22,7 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 TOOL = os.path.join(ROOT, "tools", "medium")
 sys.path.insert(0, os.path.join(ROOT, "tools"))
-from medium import build as builder, compressed, layout  # noqa: E402  the rules' own tables
+from medium import build as builder, compressed, layout, reading_order  # noqa: E402  the rules' own tables
 from medium.tree import FolderTree  # noqa: E402
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from lz_table import ENCODED, lz_cases  # noqa: E402  the crafted LZ files the setup's expander also judges
@@ -135,6 +136,32 @@ class SampleMedium(unittest.TestCase):
             else:
                 self.assertEqual(stored, original, rel)
                 self.assertGreaterEqual(len(read(packed)), len(original), rel + " shrinks by mscompress")
+
+    def test_the_image_lays_files_out_in_the_order_an_installation_reads_them(self):
+        folders = image_directories(os.path.join(BUILD, "medium.iso"))
+        sectors = {}
+        for folder, records in folders.items():
+            names = [name for name, _ in records]
+            # The order the setup's search finds a folder's files in.
+            self.assertEqual(names, sorted(names, key=reading_order.directory_order), folder)
+            sectors.update({(folder + "/" + name).lstrip("/"): sector for name, sector in records})
+        order = [sectors[rel] for rel in reading_order.reading_order(list(sectors))]
+        self.assertEqual(order, sorted(order))
+        self.assertEqual(len(order), len(FolderTree(os.path.join(BUILD, "medium")).files))
+
+
+def image_directories(image):
+    """Each folder of the image's Joliet tree with its files in the order of
+    their directory records, each with its first sector."""
+    _, listing = run("isoinfo", "-J", "-l", "-i", image)
+    folders, records = {}, None
+    for line in listing.splitlines():
+        if line.startswith("Directory listing of /"):
+            records = folders.setdefault(line[len("Directory listing of /"):].rstrip("/"), [])
+        elif line.startswith("-") and records is not None:
+            sector, name = re.search(r"\[ *(\d+) \d+\]  (.*) $", line).groups()
+            records.append((name, int(sector)))
+    return folders
 
 
 def remove(*rels):
