@@ -24,6 +24,7 @@ TOOL = os.path.join(ROOT, "tools", "medium")
 sys.path.insert(0, os.path.join(ROOT, "tools"))
 from medium import build as builder, compressed, layout, reading_order  # noqa: E402  the rules' own tables
 from medium.tree import FolderTree  # noqa: E402
+from bench import cd_model  # noqa: E402  the CD drive model of scripts/bench-cd.sh
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from lz_table import ENCODED, lz_cases  # noqa: E402  the crafted LZ files the setup's expander also judges
 
@@ -406,6 +407,27 @@ def tree(folder):
     """Every name below folder with the bytes of each file."""
     walked = FolderTree(folder)
     return walked.folders, {rel: read(os.path.join(folder, rel)) for rel in walked.files}
+
+
+class CdModel(unittest.TestCase):
+    def test_times_a_traced_read_sequence_on_the_model_drive(self):
+        trace = ["100 pread64(5</cd/a.dat>, \"\"..., 5000, 0) = 5000",
+                 "101 read(7</cd/b.dat>, <unfinished ...>",
+                 "100 read(9</elsewhere/c>, \"\"..., 10) = 10",
+                 "101 <... read resumed>\"\"..., 32768) = 3000",
+                 "101 lseek(7</cd/b.dat>, 0, SEEK_SET) = 0",
+                 "101 read(7</cd/b.dat>, \"\"..., 100) = 100"]
+        reads = cd_model.traced_reads(trace, "/cd")
+        self.assertEqual(reads, [("a.dat", 0, 5000), ("b.dat", 0, 3000), ("b.dat", 0, 100)])
+        # a.dat in sectors 0-2, b.dat from byte 5000: b.dat follows on in the
+        # kept sector 2 and reads 3 alone; read again from 5000 (sector 2,
+        # behind), then a read far ahead: 6 sectors, 3 seeks, 1 backward.
+        start = {"a.dat": 0, "b.dat": 5000}
+        figures = cd_model.model([(start[rel] + offset, count) for rel, offset, count in reads]
+                                 + [(20480, 2048)])
+        self.assertEqual((figures.reads, figures.bytes, figures.seeks, figures.backward),
+                         (4, 6 * 2048, 3, 1))
+        self.assertAlmostEqual(figures.seconds, 6 * 2048 / 1228800 + 0.3)
 
 
 class Checker(unittest.TestCase):
