@@ -71,19 +71,24 @@ mkdir -p "$OUT"
 printf '#!/bin/sh\ncp "$1" "$2" && mscompress "$2" >/dev/null && mv "$2_" "$2"\n' > "$OUT/mscompress-encoder"
 chmod +x "$OUT/mscompress-encoder"
 
-build_medium() {   # build_medium NAME PRODUCT before|after
+# The medium of a product: the sample built by the medium command, the
+# payload added to it for the large product, each file stored compressed
+# by the encoder of its kind, and the image. The build's time and peak
+# memory are those of both steps.
+build_medium() {   # build_medium NAME before|after [PAYLOAD]
     medium=$OUT/$1
-    encoder=$BUILD/host/szdd_encoder
-    [ "$3" = before ] && encoder=$OUT/mscompress-encoder
+    encoder=$BUILD/host/szdd_encoder order=reading
+    [ "$2" = before ] && encoder=$OUT/mscompress-encoder order=name
     rm -rf "$medium" "$medium.iso" "$medium.manifest"
-    SOURCE_DATE_EPOCH=$EPOCH NL_SZDD_ENCODER=$encoder /usr/bin/time -f "%e %M" -o "$medium.time" \
-        python3 -S "$NL_ROOT/tools/medium" build --product "$2" --setup "$BUILD/setup.exe" --out "$medium" \
-        > /dev/null || fail "$1: the medium was not built"
-    if [ "$3" = before ]; then      # the image as the build wrote it before: names in order
-        rm -f "$medium.iso"
-        SOURCE_DATE_EPOCH=$EPOCH xorriso -no_rc -report_about FAILURE -outdev "$medium.iso" -volid NIMBALUNE \
-            -joliet on -rockridge off -map "$medium" / -commit > /dev/null 2>&1 || fail "$1: no image"
-    fi
+    export SOURCE_DATE_EPOCH=$EPOCH NL_SZDD_ENCODER=$encoder
+    /usr/bin/time -f "%e %M" -o "$medium.time" python3 -S "$NL_ROOT/tools/medium" build \
+        --product "$BUILD/sample-product" --setup "$BUILD/setup.exe" --out "$medium" > /dev/null \
+        || fail "$1: the medium was not built"
+    [ -z "$3" ] || cp -r "$3"/* "$medium/Files.ins/"
+    /usr/bin/time -f "%e %M" -o "$medium.time2" python3 -S "$NL_ROOT/tools/bench/cd_medium.py" "$medium" \
+        "$medium.iso" $order || fail "$1: no image"
+    awk '{ s += $1; if ($2 > m) m = $2 } END { printf "%.2f %d\n", s, m }' "$medium.time" "$medium.time2" \
+        > "$medium.cost"
 }
 
 # One installation from the image on R:, every read from R: recorded; the
@@ -100,23 +105,25 @@ install_from() {   # install_from NAME
     python3 "$NL_ROOT/tools/bench/cd_model.py" "$OUT/$1.iso" "$OUT/$1.trace" "$BUILD/drives/r" AUTORUN.INF
 }
 
+say() {
+    echo "$*" | tee -a "$OUT/results.txt"
+}
+
 [ -f "$PAYLOAD/.ready" ] || make_payload
-rm -rf "$OUT/large-product"
-cp -r "$BUILD/sample-product" "$OUT/large-product"
-cp -r "$PAYLOAD"/* "$OUT/large-product/Files.ins/"
-{
-    echo "machine: $(uname -m), $(nproc) CPUs; build $ARCH under $("$(nl_wine_loader "$ARCH")" --version)"
-    for product in sample large; do
-        source=$BUILD/sample-product
-        [ $product = large ] && source=$OUT/large-product
-        echo "== $product product: $(find "$source" -type f | wc -l) files, $(du -sb "$source" | cut -f1) bytes"
-        for when in before after; do
-            build_medium "$product-$when" "$source" $when
-            line=$(install_from "$product-$when")
-            echo "$when: image $(stat -c %s "$OUT/$product-$when.iso") bytes, built in $(cut -d' ' -f1 \
-                "$OUT/$product-$when.time") s (peak $(cut -d' ' -f2 "$OUT/$product-$when.time") KiB); ${line#*; }"
-            echo "$line" | sed 's/;.*//' > "$OUT/model"
-        done
+: > "$OUT/results.txt"
+say "machine: $(uname -m), $(nproc) CPUs; build $ARCH under $("$(nl_wine_loader "$ARCH")" --version)"
+for product in sample large; do
+    payload=
+    [ $product = large ] && payload=$PAYLOAD
+    say "== $product product: $(find "$BUILD/sample-product" $payload -type f ! -name .ready | wc -l) files," \
+        "$(find "$BUILD/sample-product" $payload -type f ! -name .ready -exec cat {} + | wc -c) bytes"
+    for when in before after; do
+        build_medium "$product-$when" $when $payload
+        line=$(install_from "$product-$when")
+        say "$when: image $(stat -c %s "$OUT/$product-$when.iso") bytes, stored files" \
+            "$(find "$OUT/$product-$when" -type f -exec cat {} + | wc -c) bytes, built in" \
+            "$(cut -d' ' -f1 "$OUT/$product-$when.cost") s (peak $(cut -d' ' -f2 "$OUT/$product-$when.cost") KiB);" \
+            "${line#*; }"
     done
-    cat "$OUT/model"
-} | tee "$OUT/results.txt"
+done
+say "${line%%; *}"

@@ -4,21 +4,26 @@ drive then reads the copy with no seek back, and with one seek at most
 where a copy step begins.
 
 First what is read before the copy: AUTORUN.INF, which Windows reads when
-the CD goes in, setup.exe, which it then starts, and the HTML instructions
-that the setup opens beside its window (the viewer reads them in place; the
-pictures they show depend on the viewer and are left in their step). Then
-each copy step of the layout table in turn, its files in the order the
-setup's search finds them: on a CD, Windows 95 returns a folder's names in
-the order of its Joliet directory records, which are sorted by their UCS-2
-codes. A file read twice lies where it is first read. Files that no step
+the CD goes in, and setup.exe, which it then starts. Then each copy step of
+the layout table in turn, its files in the order the setup's search finds
+them: on a CD, Windows 95 returns a folder's names in the order of its
+Joliet directory records, which are sorted by their UCS-2 codes. Last the
+group template, which the setup reads again after the copy to make the
+Program Manager group: where it lies, its step skips it forward and the
+read after the copy follows on from the last step.
+
+A file lies where one read of it is, so a file read twice costs a seek at
+the other read. The HTML instructions that the setup opens before the copy
+stay in their step: placed first, they would cost the copy a seek back and
+a seek forth in each of their two steps, where left in place the viewer's
+read costs a seek forth and one back, before the copy. Files that nothing
 reads (the medium's mark) come last, by name."""
 import os
 
-from .layout import AUTORUN, COPY_STEPS, DISTRIBUTION, EVERY_FILE, SETUP, key
+from .layout import AUTORUN, COPY_STEPS, GROUP_TEMPLATE, SETUP, EVERY_FILE, key
 
-VIEWED_BEFORE_THE_COPY = tuple(DISTRIBUTION + "/Instruct.htm/%s.htm/nimbalun.htm" % language
-                               for language in ("English", "Francais"))
-READ_BEFORE_THE_COPY = (AUTORUN, SETUP) + VIEWED_BEFORE_THE_COPY
+READ_BEFORE_THE_COPY = (AUTORUN, SETUP)
+READ_AFTER_THE_COPY = (GROUP_TEMPLATE,)
 
 
 def directory_order(rel):
@@ -36,13 +41,16 @@ def step_files(files, folder, name):
 def reading_order(files):
     """files (medium paths, "/" between names) in the order they are read."""
     by_key = {key(rel): rel for rel in files}
+
+    def present(names):
+        return [by_key[key(rel)] for rel in names if key(rel) in by_key]
+    last = present(READ_AFTER_THE_COPY)
+    later = {key(rel) for rel in last}
+    read = present(READ_BEFORE_THE_COPY) + [rel for folder, name, _ in COPY_STEPS
+                                            for rel in step_files(files, folder, name)]
     order, seen = [], set()
-    steps = [[rel for rel in READ_BEFORE_THE_COPY if key(rel) in by_key]]
-    steps += [step_files(files, folder, name) for folder, name, _ in COPY_STEPS]
-    steps.append(sorted(files))
-    for step in steps:
-        for rel in step:
-            if key(rel) not in seen:
-                seen.add(key(rel))
-                order.append(by_key[key(rel)])
+    for rel in [rel for rel in read if key(rel) not in later] + last + sorted(files):
+        if key(rel) not in seen:
+            seen.add(key(rel))
+            order.append(rel)
     return order

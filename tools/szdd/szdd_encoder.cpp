@@ -15,8 +15,9 @@
 //
 // usage: szdd_encoder INPUT OUTPUT
 // Exit status 0 when OUTPUT was written, 1 with a message naming the file
-// otherwise. The whole input is held in memory, with 8 bytes per byte for
-// the parse (a 100 MB file takes under 1 GB).
+// otherwise. The whole input is held in memory, with 10 bytes per byte for
+// the parse (a 100 MB file takes about 1.1 GB; a medium's files are far
+// smaller).
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
