@@ -82,4 +82,36 @@ TEST(LzExpander, JudgesEveryCraftedFileAsTheMediumCheckerDoes)
     EXPECT_GE(cases, 40);
 }
 
+// Each file below `medium` that the build stored compressed, and whose
+// original the sample product holds, by the setup's expander and by LZ32.
+void ExpandEachCompressed(const TempDir &dir, const std::string &medium, const std::string &product, int &count)
+{
+    nltest::ForEachEntry(medium, [&](const WIN32_FIND_DATAA &entry) {
+        std::string stored = JoinPath(medium, entry.cFileName), original = JoinPath(product, entry.cFileName);
+        if (nltest::IsDirectoryEntry(entry)) {
+            ExpandEachCompressed(dir, stored, original, count);
+            return;
+        }
+        std::string bytes = ReadFileText(stored);
+        if (bytes.compare(0, 4, "SZDD") != 0 || !nltest::FileExists(original))
+            return;
+        SCOPED_TRACE(stored);
+        ++count;
+        std::string copied;
+        EXPECT_TRUE(Expand(dir, bytes, copied));
+        EXPECT_EQ(copied, ReadFileText(original));
+        ASSERT_TRUE(LzCopyFloor(stored, dir / "by-lz32"));
+        EXPECT_EQ(ReadFileText(dir / "by-lz32"), copied);
+    });
+}
+
+TEST(LzExpander, ExpandsTheSampleMediumsEncodedFilesAsLz32Does)
+{
+    TempDir dir("lz");
+    int count = 0;
+    ExpandEachCompressed(dir, JoinPath(nltest::BuildDir(), "medium"), JoinPath(nltest::BuildDir(), "sample-product"),
+                         count);
+    EXPECT_GE(count, 5);
+}
+
 } // namespace
