@@ -13,8 +13,8 @@
 # seek time printed with the figures). Windows reads AUTORUN.INF when the
 # CD goes in: the model reads it first. The output, also kept in
 # build/bench-cd/results.txt, gives per product and medium the image's size,
-# the build's time and peak memory, and the model's reads, bytes, seeks
-# (backward ones apart) and seconds. It leaves no Wine process running.
+# the stored files' bytes, the build's time, and the model's reads, bytes,
+# seeks (backward ones apart) and seconds. It leaves no Wine process running.
 set -e
 . "$(dirname "$0")/common.sh"
 
@@ -76,22 +76,21 @@ chmod +x "$OUT/mscompress-encoder"
 
 # The medium of a product: the sample built by the medium command, the
 # payload added to it for the large product, each file stored compressed
-# by the encoder of its kind, and the image. The build's time and peak
-# memory are those of both steps.
+# by the encoder of its kind, and the image. The build's time is that of
+# both steps.
 build_medium() {   # build_medium NAME before|after [PAYLOAD]
     medium=$OUT/$1
     encoder=$BUILD/host/szdd_encoder order=reading
     [ "$2" = before ] && encoder=$OUT/mscompress-encoder order=name
     rm -rf "$medium" "$medium.iso" "$medium.manifest"
     export SOURCE_DATE_EPOCH=$EPOCH NL_SZDD_ENCODER=$encoder
-    /usr/bin/time -f "%e %M" -o "$medium.time" python3 -S "$NL_ROOT/tools/medium" build \
+    /usr/bin/time -f %e -o "$medium.time" python3 -S "$NL_ROOT/tools/medium" build \
         --product "$BUILD/sample-product" --setup "$BUILD/setup.exe" --out "$medium" > /dev/null \
         || fail "$1: the medium was not built"
     [ -z "$3" ] || cp -r "$3"/* "$medium/Files.ins/"
-    /usr/bin/time -f "%e %M" -o "$medium.time2" python3 -S "$NL_ROOT/tools/bench/cd_medium.py" "$medium" \
+    /usr/bin/time -f %e -o "$medium.time2" python3 -S "$NL_ROOT/tools/bench/cd_medium.py" "$medium" \
         "$medium.iso" $order || fail "$1: no image"
-    awk '{ s += $1; if ($2 > m) m = $2 } END { printf "%.2f %d\n", s, m }' "$medium.time" "$medium.time2" \
-        > "$medium.cost"
+    awk '{ s += $1 } END { printf "%.2f\n", s }' "$medium.time" "$medium.time2" > "$medium.cost"
 }
 
 # One installation from the image on R:, every read from R: recorded; the
@@ -129,7 +128,7 @@ for product in sample large; do
         line=$(install_from "$product-$when")
         say "$when: image $(stat -c %s "$OUT/$product-$when.iso") bytes, stored files" \
             "$(find "$OUT/$product-$when" -type f -exec cat {} + | wc -c) bytes, built in" \
-            "$(cut -d' ' -f1 "$OUT/$product-$when.cost") s (peak $(cut -d' ' -f2 "$OUT/$product-$when.cost") KiB);" \
+            "$(cat "$OUT/$product-$when.cost") s;" \
             "${line#*; }"
     done
 done

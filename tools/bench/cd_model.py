@@ -106,5 +106,5 @@ def main(image, trace, root, *first):
 
 if __name__ == "__main__":
     if len(sys.argv) < 4:
-        sys.exit(__doc__.strip().splitlines()[-8])
+        sys.exit(__doc__[__doc__.index("usage:"):].splitlines()[0])
     main(*sys.argv[1:])
