@@ -171,7 +171,9 @@ void FindMatches(const Text &text, std::vector<uint8_t> &length, std::vector<uin
 }
 
 // The cheapest items from every byte to the end, chosen backwards; the
-// choice at i is its length (1 for a literal).
+// choice at i is its length (1 for a literal). Costs are kept modulo 2^32
+// (a file over 250 MB would overflow them): the candidates at one byte
+// differ by a few hundred bits, so the sign of their difference decides.
 void ChooseItems(const std::vector<uint8_t> &length, std::vector<uint8_t> &choice)
 {
     size_t n = length.size();
@@ -181,7 +183,7 @@ void ChooseItems(const std::vector<uint8_t> &length, std::vector<uint8_t> &choic
         uint8_t take = 1;
         for (int l = length[i]; l >= ShortestMatch; --l) {
             uint32_t c = ReferenceBits + cost[i + l];
-            if (c < best) {
+            if ((int32_t)(c - best) < 0) {
                 best = c;
                 take = (uint8_t)l;
             }
