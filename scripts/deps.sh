@@ -10,7 +10,7 @@ set -e
 PACKAGES="g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 \
 g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 \
 wine wine64 xvfb xauth mscompress imagemagick cmake make googletest \
-genisoimage xorriso python3 libz-mingw-w64-dev"
+genisoimage xorriso python3 libz-mingw-w64-dev strace"
 if nl_can_run_i386; then
     PACKAGES="$PACKAGES wine32:i386"
 fi

@@ -30,6 +30,7 @@ fi
 if [ ! -f "$NL_ROOT/build/i686/CMakeCache.txt" ]; then
     if [ "$(nl_test_arch)" = i686 ]; then nl_configure i686 ON; else nl_configure i686 OFF; fi
 fi
-cmake --build "$NL_ROOT/build/i686" --target setup -- --no-print-directory >/dev/null
+cmake --build "$NL_ROOT/build/i686" --target setup szdd_encoder -- --no-print-directory >/dev/null
+export NL_SZDD_ENCODER="$NL_ROOT/build/i686/host/szdd_encoder"
 exec python3 -S "$NL_ROOT/tools/medium" build --product "$PRODUCT" --setup "$NL_ROOT/build/i686/setup.exe" \
     --out "$OUT" $FORCE_OPTION

@@ -10,6 +10,7 @@ usage: medium_test.py BUILD_DIR   (the build holding the sample medium)
 import concurrent.futures
 import contextlib
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -21,8 +22,11 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 TOOL = os.path.join(ROOT, "tools", "medium")
 sys.path.insert(0, os.path.join(ROOT, "tools"))
-from medium import build as builder, compressed, layout, scratch as scratch_folders  # noqa: E402  the rules' own tables
+from medium import build as builder, compressed, layout, reading_order, scratch as scratch_folders  # noqa: E402  the rules' own tables
 from medium.tree import FolderTree  # noqa: E402
+from bench import cd_model  # noqa: E402  the CD drive model of scripts/bench-cd.sh
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from lz_table import ENCODED, lz_cases  # noqa: E402  the crafted LZ files the setup's expander also judges
 
 BUILD = None
 
@@ -50,6 +54,11 @@ def check(medium):
 def compress_in_place(path):
     subprocess.run(["mscompress", path], check=True, stdout=subprocess.DEVNULL)
     os.replace(path + "_", path)
+
+
+def msexpand(stored):
+    return subprocess.run(["msexpand"], input=stored, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                          check=True).stdout
 
 
 def snapshot(folder):
@@ -120,10 +129,40 @@ class SampleMedium(unittest.TestCase):
             with open(packed, "wb") as stream:
                 stream.write(original)
             compress_in_place(packed)
-            if len(read(packed)) < len(original):
-                self.assertEqual(stored, read(packed), rel + " is stored compressed")
+            # Stored compressed when that shrinks it, never larger than mscompress makes it.
+            if compressed.is_compressed_data(stored):
+                self.assertEqual(msexpand(stored), original, rel)
+                self.assertLess(len(stored), len(original), rel)
+                self.assertLessEqual(len(stored), len(read(packed)), rel)
             else:
-                self.assertEqual(stored, original, rel + " does not shrink, so it is stored plain")
+                self.assertEqual(stored, original, rel)
+                self.assertGreaterEqual(len(read(packed)), len(original), rel + " shrinks by mscompress")
+
+    def test_the_image_lays_files_out_in_the_order_an_installation_reads_them(self):
+        folders = image_directories(os.path.join(BUILD, "medium.iso"))
+        sectors = {}
+        for folder, records in folders.items():
+            names = [name for name, _ in records]
+            # The order the setup's search finds a folder's files in.
+            self.assertEqual(names, sorted(names, key=reading_order.directory_order), folder)
+            sectors.update({(folder + "/" + name).lstrip("/"): sector for name, sector in records})
+        order = [sectors[rel] for rel in reading_order.reading_order(list(sectors))]
+        self.assertEqual(order, sorted(order))
+        self.assertEqual(len(order), len(FolderTree(os.path.join(BUILD, "medium")).files))
+
+
+def image_directories(image):
+    """Each folder of the image's Joliet tree with its files in the order of
+    their directory records, each with its first sector."""
+    _, listing = run("isoinfo", "-J", "-l", "-i", image)
+    folders, records = {}, None
+    for line in listing.splitlines():
+        if line.startswith("Directory listing of /"):
+            records = folders.setdefault(line[len("Directory listing of /"):].rstrip("/"), [])
+        elif line.startswith("-") and records is not None:
+            sector, name = re.search(r"\[ *(\d+) \d+\]  (.*) $", line).groups()
+            records.append((name, int(sector)))
+    return folders
 
 
 def remove(*rels):
@@ -457,25 +496,40 @@ class DamagedMedia(unittest.TestCase):
         self.assertIn("Error 1", text)          # make exits 2; its last line names the command's 1
 
 
-def lz_cases():
-    """The crafted stored files that the setup's expander judges in its unit test."""
-    def parse(text):
-        return b"" if text == "-" else bytes.fromhex(text.replace(".", ""))
-    with open(os.path.join(ROOT, "tests", "medium", "lz_cases.txt")) as stream:
-        rows = [line.split() for line in stream if line.strip() and not line.startswith("#")]
-    return [(name, verdict, parse(stored), parse(expanded)) for name, verdict, stored, expanded in rows]
-
-
 def tree(folder):
     """Every name below folder with the bytes of each file."""
     walked = FolderTree(folder)
     return walked.folders, {rel: read(os.path.join(folder, rel)) for rel in walked.files}
 
 
+class CdModel(unittest.TestCase):
+    def test_times_a_traced_read_sequence_on_the_model_drive(self):
+        trace = ["100 pread64(5</cd/a.dat>, \"\"..., 5000, 0) = 5000",
+                 "101 read(7</cd/b.dat>, <unfinished ...>",
+                 "100 read(9</elsewhere/c>, \"\"..., 10) = 10",
+                 "101 <... read resumed>\"\"..., 32768) = 3000",
+                 "101 lseek(7</cd/b.dat>, 0, SEEK_SET) = 0",
+                 "101 read(7</cd/b.dat>, \"\"..., 100) = 100"]
+        reads = cd_model.traced_reads(trace, "/cd")
+        self.assertEqual(reads, [("a.dat", 0, 5000), ("b.dat", 0, 3000), ("b.dat", 0, 100)])
+        # a.dat in sectors 0-2, b.dat from byte 5000: b.dat follows on in the
+        # kept sector 2 and reads 3 alone; read again from 5000 (sector 2,
+        # behind), then a read far ahead: 6 sectors, 3 seeks, 1 backward.
+        start = {"a.dat": 0, "b.dat": 5000}
+        figures = cd_model.model([(start[rel] + offset, count) for rel, offset, count in reads]
+                                 + [(20480, 2048)])
+        self.assertEqual((figures.reads, figures.bytes, figures.seeks, figures.backward),
+                         (4, 6 * 2048, 3, 1))
+        self.assertAlmostEqual(figures.seconds, 6 * 2048 / 1228800 + 0.3)
+
+
 class Checker(unittest.TestCase):
     def test_judges_the_crafted_lz_files_as_the_setup_does(self):
         for name, verdict, stored, expanded in lz_cases():
             with self.subTest(name):
+                if stored == ENCODED:
+                    stored = read(os.path.join(BUILD, "lz-encoded", name))
+                    self.assertEqual(msexpand(stored), expanded)
                 data, damage = compressed.expand_bytes(stored)
                 self.assertEqual("refused" if damage else "whole", verdict, damage)
                 if verdict == "whole":

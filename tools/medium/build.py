@@ -19,6 +19,7 @@ from .layout import (AUTORUN, AUTORUN_TEXT, DEFAULT_EPOCH, DISTRIBUTION, EARLIES
                      INSTALLED_LIST, LATEST_EPOCH, MARK_NAME, ROOT, SETUP, is_read_in_place, key)
 from .ownership import image_of, manifest_of, ownership, parents, preflight
 from .scratch import make_scratch, remove_left_behind, remove_tree, take_turn
+from .reading_order import reading_order
 from .tree import FolderTree, shown
 
 sys.path.insert(0, os.path.join(ROOT, "tools"))
@@ -308,7 +309,7 @@ def make(product, tree, setup, out, force, scratch, epoch, outcome):
         raise Refused(failures)
     set_times(medium.tree.root, epoch)
     image = os.path.join(scratch, "image")
-    make_image(medium.tree.root, image, epoch)
+    make_image(medium.tree.root, image, epoch, reading_order(medium.files))
     try:
         back = ImageTree(image)
     except Unreadable as error:

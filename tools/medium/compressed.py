@@ -1,6 +1,7 @@
 """The LZ compressed format (SZDD, method A), as the setup's expander reads
-it: reading a stored file as a stream, and storing one compressed with
-mscompress."""
+it: reading a stored file as a stream, and storing one compressed with the
+build's own encoder (tools/szdd), whose optimal parse makes smaller files
+than mscompress in the same format."""
 import io
 import os
 import shutil
@@ -110,16 +111,28 @@ def expand_bytes(data):
     return (None, damage) if damage else (b"".join(parts), "")
 
 
+# The encoder, built for the build host with the setup (CMake target
+# szdd_encoder); the build and scripts/make-medium.sh name it.
+ENCODER_VARIABLE = "NL_SZDD_ENCODER"
+
+
+def encoder():
+    path = os.environ.get(ENCODER_VARIABLE, "")
+    if not os.path.isfile(path):
+        raise RuntimeError("%s=%s: no LZ encoder there; build the target szdd_encoder (scripts/build.sh) "
+                           "and name its program" % (ENCODER_VARIABLE, path))
+    return path
+
+
 def compress(path, work):
-    """Stores path compressed under its own name when that makes it smaller.
-    mscompress writes NAME_ beside NAME and skips a NAME that ends in "_";
-    it compresses a copy named "file" in a folder of its own, so any product
-    name works and none is overwritten (its header keeps no name)."""
+    """Stores path compressed under its own name when that makes it smaller,
+    written in a folder of its own so that no product name is overwritten."""
     os.mkdir(work)
-    copy = os.path.join(work, "file")
-    shutil.copyfile(path, copy)
-    subprocess.run(["mscompress", copy], check=True, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
-    if os.path.getsize(copy + "_") < os.path.getsize(path):
-        os.replace(copy + "_", path)
+    packed = os.path.join(work, "file")
+    result = subprocess.run([encoder(), path, packed], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                            check=False)
+    if result.returncode:
+        raise RuntimeError(result.stdout.decode("utf-8", "replace").strip() or "%s: not compressed" % path)
+    if os.path.getsize(packed) < os.path.getsize(path):
+        os.replace(packed, path)
     shutil.rmtree(work)
