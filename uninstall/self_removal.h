@@ -19,8 +19,15 @@ int ReadHandOver(const char *commandLine, DWORD *original, char *folder, int cap
 void WaitForOriginal(DWORD original);
 // Has the running program deleted at the next restart.
 void ScheduleOwnDeletion();
+// Has a file, or an empty folder, deleted at the next restart; 0 when it
+// could not be scheduled.
+int ScheduleDeletionAtRestart(const char *path);
+// Whether a program is a copy this program made in the temporary folder
+// to finish a removal.
+int IsFinishingCopy(const char *program);
 // Adds a line to the [rename] section of a WININIT.INI, keeping every line
-// already there (it may hold several "NUL=" lines); 0 on failure.
+// already there (it may hold several "NUL=" lines) and the file's
+// attributes; 0 on failure.
 int AddRenameLine(const char *wininitPath, const char *line);
 
 #endif
