@@ -10,6 +10,7 @@
 #include "support/saved_settings.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
+#include "e2e/removal_steps.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -18,11 +19,6 @@ namespace {
 
 using namespace nldriver;
 
-const char InstallDir[] = "C:\\NimbaLun";
-const char RemoveCommand[] = "uninstaller --remove Nimbalune";
-// As the "Uninstalling Nimbalune" shortcut starts it: Wine's uninstaller
-// takes some 10 s to start a program, which the table need not wait for.
-const char ShortcutCommand[] = "\"C:\\NimbaLun\\Uninstal.exe\"";
 
 // Uninstal.exe as built, run from outside any installation.
 std::string BuiltUninstaller()
@@ -33,20 +29,6 @@ std::string BuiltUninstaller()
 std::string Installed(const std::string &relative)
 {
     return nltest::JoinPath(InstallDir, relative);
-}
-
-// An installation over another goes on past the question about a newer
-// installed version (the sample product has no version resource).
-int AnswerToReinstall(const MessageBoxInfo &box)
-{
-    return box.text.find("ATTENTION") == 0 ? IDYES : AnswerLikeAPerson(box);
-}
-
-void InstallIn(const char *regionalLanguage)
-{
-    const nltest::LanguageNames &names = std::string(regionalLanguage) == "fra" ? nltest::French : nltest::English;
-    nltest::SetProfile("Intl", "sLanguage", regionalLanguage);
-    ASSERT_EQ(InstallThrough(MediumSetup(), AnswerToReinstall), nltest::Cp1252(names.doneNotice));
 }
 
 // What the prefix holds of the product, all of which a removal takes away.
