@@ -200,24 +200,41 @@ int IsOwnFolder(const char *folder)
     return 1;
 }
 
-// The files the product wrote in one of its working folders; folders in it
-// are not the product's and stay.
-void EmptyWorkingFolder(const char *folder)
+// Calls match with each entry of a folder but "." and "..", until it
+// answers 1; whether one did. A folder too deep to search counts as
+// holding something.
+template <typename Match> int AnyEntry(const char *folder, Match match)
 {
     char pattern[MAX_PATH];
     char path[MAX_PATH];
     WIN32_FIND_DATAA entry;
+    int found = 0;
 
-    if (!IsOwnFolder(folder) || !ComposeEntry(pattern, folder, "*.*"))
-        return;
+    if (!ComposeEntry(pattern, folder, "*.*"))
+        return 1;
     HANDLE search = FindFirstFileA(pattern, &entry);
     if (search == INVALID_HANDLE_VALUE)
-        return;
+        return 0;
     do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ComposeEntry(path, folder, entry.cFileName))
-            DeleteProductFile(path);
-    } while (FindNextFileA(search, &entry));
+        const char *name = entry.cFileName;
+        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0 && ComposeEntry(path, folder, name))
+            found = match(entry, path);
+    } while (!found && FindNextFileA(search, &entry));
     FindClose(search);
+    return found;
+}
+
+// The files the product wrote in one of its working folders; folders in it
+// are not the product's and stay.
+void EmptyWorkingFolder(const char *folder)
+{
+    if (!IsOwnFolder(folder))
+        return;
+    AnyEntry(folder, [](const WIN32_FIND_DATAA &entry, const char *path) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteProductFile(path);
+        return 0;
+    });
 }
 
 int IsTreeFolder(const char *folder, const char *path)
@@ -234,46 +251,17 @@ int IsTreeFolder(const char *folder, const char *path)
 // else in the report explains: a file the product did not install.
 int HoldsForeignEntries(const char *installFolder, const char *folder)
 {
-    char pattern[MAX_PATH];
-    char path[MAX_PATH];
-    WIN32_FIND_DATAA entry;
-    int foreign = 0;
-
-    if (!ComposeEntry(pattern, folder, "*.*"))
-        return 1;
-    HANDLE search = FindFirstFileA(pattern, &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        const char *name = entry.cFileName;
-        if (lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0)
-            continue;
-        if (!ComposeEntry(path, folder, name) || WasReported(path))
-            continue;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTreeFolder(installFolder, path))
-            continue;
-        foreign = 1;
-    } while (!foreign && FindNextFileA(search, &entry));
-    FindClose(search);
-    return foreign;
+    return AnyEntry(folder, [&](const WIN32_FIND_DATAA &entry, const char *path) -> int {
+        if (WasReported(path))
+            return 0;
+        return !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTreeFolder(installFolder, path);
+    });
 }
 
 // Whether a folder holds nothing at all.
 int IsEmptyFolder(const char *folder)
 {
-    char pattern[MAX_PATH];
-    WIN32_FIND_DATAA entry;
-    int empty = 1;
-    if (!ComposeEntry(pattern, folder, "*.*"))
-        return 0;
-    HANDLE search = FindFirstFileA(pattern, &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return 1;
-    do
-        empty = lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0;
-    while (empty && FindNextFileA(search, &entry));
-    FindClose(search);
-    return empty;
+    return !AnyEntry(folder, [](const WIN32_FIND_DATAA &, const char *) { return 1; });
 }
 
 // Removes a folder left empty. One that holds files the product did not

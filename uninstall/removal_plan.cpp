@@ -59,13 +59,10 @@ int UsesStep(int use, int filesThere, int shared, int inPlace)
 // This program's path, short so that the entry's command needs no quotes.
 int RemoverPath(char *path)
 {
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
+    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return 0;
-    length = GetShortPathNameA(self, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        lstrcpyA(path, self);
+    ShortForm(path);
     return 1;
 }
 

@@ -303,10 +303,9 @@ int ScheduleDeletionAtRestart(const char *path)
         CopyMemory(&moveFile, &found, sizeof moveFile);
         return moveFile(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
-    DWORD length = GetShortPathNameA(path, shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        lstrcpynA(shortPath, path, MAX_PATH);
-    length = GetWindowsDirectoryA(wininitPath, MAX_PATH);
+    lstrcpynA(shortPath, path, MAX_PATH);
+    ShortForm(shortPath);
+    DWORD length = GetWindowsDirectoryA(wininitPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH || !AppendPath(wininitPath, MAX_PATH, "\\wininit.ini"))
         return 0;
     wsprintfA(line, "NUL=%s", shortPath);
