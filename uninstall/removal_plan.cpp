@@ -12,7 +12,8 @@
 
 namespace {
 
-// Each step of an ordinary removal, and which kind of removal leaves it out.
+// Which removals take a step: all, or only those of a folder in a given
+// state or run from a given place.
 enum StepUse {
     Always,
     FilesThere,             // the folder holds the installation
