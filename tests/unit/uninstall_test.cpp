@@ -50,9 +50,10 @@ TEST(Uninstall, WhichFoldersAreAnInstallation)
     for (const auto &row : folders) {
         const std::string folder = temp / std::to_string(i++);
         ASSERT_TRUE(nltest::MakeDirectories(folder));
-        if (!row.list || row.list[0])
+        if (!row.list || row.list[0]) {
             ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(folder, row.list ? "Uninstal.lst" : "mine.txt"),
                                                row.list ? row.list : "the user's"));
+        }
         EXPECT_EQ(CheckInstallation(folder.c_str()), row.state) << (row.list ? row.list : "(none)");
     }
     EXPECT_EQ(CheckInstallation((temp / "gone").c_str()), FolderMissing);
