@@ -70,6 +70,46 @@ int OwnFolder(char *folder, int capacity)
         && CanonicalFolder(own, folder, capacity);
 }
 
+// The run a person starts: finds the installation, asks, and removes it
+// here or hands the removal to a copy outside the folder.
+void AskAndRemove(int language)
+{
+    char folder[PathBufferSize];
+    char self[MAX_PATH];
+
+    // The folder win.ini names, else this program's own when it is an
+    // installation: one that was moved, or whose record is gone. A value
+    // that cannot be used whole is not guessed at.
+    int recorded = RecordedInstallFolder(folder, sizeof folder);
+    if (recorded == UnusableRecordedFolder) {
+        Tell(UnusableDirectory, "", language, MB_ICONWARNING);
+        return;
+    }
+    int state = recorded == RecordedFolder ? CheckInstallation(folder) : FolderMissing;
+    char own[PathBufferSize];
+    int ownState = OwnFolder(own, sizeof own) ? CheckInstallation(own) : NotAnInstallation;
+    if (state == FolderMissing && (ownState == ProductInstallation || ownState == DamagedList)) {
+        lstrcpyA(folder, own);
+        state = ownState;
+    } else if (recorded == NoRecordedFolder) {
+        RemoveDanglingUninstallEntry();
+        Tell(NotInstalled, "", language, MB_ICONINFORMATION);
+        return;
+    }
+    if (RefusalText(state) >= 0) {
+        Tell(RefusalText(state), folder, language, MB_ICONWARNING);
+        return;
+    }
+    if (Tell(ConfirmRemoval, folder, language, MB_ICONQUESTION) != IDYES)
+        return;
+
+    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
+    int insideFolder = length > 0 && length < MAX_PATH && LiesBelow(self, folder);
+    if (insideFolder && StartFinishingCopy(folder))
+        return;
+    RemoveProduct(folder, language, insideFolder);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
@@ -86,37 +126,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         RemoveProduct(folder, language, 0);
         return 0;
     }
-
-    // The folder win.ini names, else this program's own when it is an
-    // installation: one that was moved, or whose record is gone. A value
-    // that cannot be used whole is not guessed at.
-    int recorded = RecordedInstallFolder(folder, sizeof folder);
-    if (recorded == UnusableRecordedFolder) {
-        Tell(UnusableDirectory, "", language, MB_ICONWARNING);
-        return 0;
-    }
-    int state = recorded == RecordedFolder ? CheckInstallation(folder) : FolderMissing;
-    char own[PathBufferSize];
-    int ownState = OwnFolder(own, sizeof own) ? CheckInstallation(own) : NotAnInstallation;
-    if (state == FolderMissing && (ownState == ProductInstallation || ownState == DamagedList)) {
-        lstrcpyA(folder, own);
-        state = ownState;
-    } else if (recorded == NoRecordedFolder) {
-        RemoveDanglingUninstallEntry();
-        Tell(NotInstalled, "", language, MB_ICONINFORMATION);
-        return 0;
-    }
-    if (RefusalText(state) >= 0) {
-        Tell(RefusalText(state), folder, language, MB_ICONWARNING);
-        return 0;
-    }
-    if (Tell(ConfirmRemoval, folder, language, MB_ICONQUESTION) != IDYES)
-        return 0;
-
+    AskAndRemove(language);
+    // A keeper copy started through the entry goes at restart once the
+    // entry no longer names it.
     DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    int insideFolder = length > 0 && length < MAX_PATH && LiesBelow(self, folder);
-    if (insideFolder && StartFinishingCopy(folder))
-        return 0;
-    RemoveProduct(folder, language, insideFolder);
+    if (length > 0 && length < MAX_PATH && IsFinishingCopy(self) && !UninstallEntryNames(self))
+        ScheduleOwnDeletion();
     return 0;
 }

@@ -176,13 +176,32 @@ int PointUninstallEntryAt(const char *program)
                               lstrlenA(program) + 1);
 }
 
+namespace {
+
+// The program the uninstall entry starts, in PathBufferSize bytes; 0 when
+// there is none.
+int ReadEntryProgram(char *program)
+{
+    DWORD size = PathBufferSize - 1;
+    if (!RegistryReadValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", program, &size))
+        return 0;
+    program[size] = '\0';
+    return 1;
+}
+
+} // namespace
+
+int UninstallEntryNames(const char *program)
+{
+    char named[PathBufferSize];
+    return ReadEntryProgram(named) && SamePath(named, program);
+}
+
 void RemoveDanglingUninstallEntry()
 {
     char program[PathBufferSize];
     char self[MAX_PATH];
-    DWORD size = sizeof program - 1;
-    if (RegistryReadValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", program, &size)) {
-        program[size] = '\0';
+    if (ReadEntryProgram(program)) {
         DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
         int isSelf = length > 0 && length < MAX_PATH && SamePath(program, self);
         if (GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES && !(isSelf && IsFinishingCopy(self)))

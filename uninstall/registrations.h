@@ -12,6 +12,8 @@ void RemoveProgmanGroup();
 void RemoveUninstallEntry();
 // Has an existing uninstall entry start program; 0 when it could not.
 int PointUninstallEntryAt(const char *program);
+// Whether the uninstall entry starts program.
+int UninstallEntryNames(const char *program);
 // The uninstall entry when the program it starts no longer exists, or is
 // this program's finishing copy, which no longer finds an installation.
 void RemoveDanglingUninstallEntry();

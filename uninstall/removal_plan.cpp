@@ -36,7 +36,9 @@ const int StepUses[RemovalStepCount] = {
     FromOutsideOwnFolder,   // RemoveInstallFolderStep
     FromInside,             // ScheduleLastFilesStep
     Always,                 // RemoveSectionStep
+    FromOutside,            // ScheduleKeeperDeletionStep
     Always,                 // RemoveEntryStep
+    FromOutside,            // DeleteKeeperStep
 };
 
 int UsesStep(int use, int filesThere, int shared, int inPlace)
@@ -67,12 +69,40 @@ int RemoverPath(char *path)
     return 1;
 }
 
-// The entry names the installed uninstaller again when it has to stay.
-void PointEntryBack(const char *folder)
+// The entry names a program that a second run can start whenever this one
+// stops, a restart between them included: this program when the entry
+// already names it (a keeper started through the entry), else a keeper
+// copy of it, which nothing deletes before the entry goes. The copy that
+// removes is deleted at restart, and only names itself when no keeper can
+// be made.
+void PointEntryAtRemover(char *keeper)
+{
+    char remover[MAX_PATH];
+    keeper[0] = '\0';
+    if (!RemoverPath(remover))
+        return;
+    if (UninstallEntryNames(remover)) {
+        if (IsFinishingCopy(remover))
+            lstrcpynA(keeper, remover, MAX_PATH);
+        return;
+    }
+    if (MakeTemporaryCopy(keeper)) {
+        ShortForm(keeper);
+        PointUninstallEntryAt(keeper);
+    } else {
+        keeper[0] = '\0';
+        PointUninstallEntryAt(remover);
+    }
+}
+
+// The entry names the installed uninstaller again when it has to stay; the
+// keeper then goes.
+void PointEntryBack(const RemovalPlan *plan)
 {
     char path[MAX_PATH];
-    if (LastFilePath(path, folder, UninstallerFile) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-        PointUninstallEntryAt(path);
+    if (LastFilePath(path, plan->folder, UninstallerFile) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES
+        && PointUninstallEntryAt(path) && plan->keeper[0])
+        DeleteFileA(plan->keeper);
 }
 
 // The running program, its list and the folder, deleted at restart in this
@@ -89,9 +119,8 @@ int ScheduleLastFiles(const char *folder)
 }
 
 // One step; 0 when it failed and the steps after it must not run.
-int RunStep(const RemovalPlan *plan, int step)
+int RunStep(RemovalPlan *plan, int step)
 {
-    char remover[MAX_PATH];
     const char *folder = plan->folder;
     switch (step) {
     case DeleteProductIniStep:
@@ -113,8 +142,7 @@ int RunStep(const RemovalPlan *plan, int step)
         RemoveProgmanGroup();
         break;
     case PointEntryAtRemoverStep:
-        if (RemoverPath(remover))
-            PointUninstallEntryAt(remover);
+        PointEntryAtRemover(plan->keeper);
         break;
     case DeleteUninstallerStep:
         DeleteLastFile(folder, UninstallerFile);
@@ -132,6 +160,14 @@ int RunStep(const RemovalPlan *plan, int step)
         break;
     case RemoveEntryStep:
         RemoveUninstallEntry();
+        break;
+    case ScheduleKeeperDeletionStep:
+        if (plan->keeper[0])
+            ScheduleDeletionAtRestart(plan->keeper);
+        break;
+    case DeleteKeeperStep:
+        if (plan->keeper[0])
+            DeleteFileA(plan->keeper);
         break;
     }
     return 1;
@@ -159,6 +195,7 @@ int MakeRemovalPlan(RemovalPlan *plan, const char *folder, int state, int inPlac
         return 0;
     lstrcpynA(plan->folder, folder, sizeof plan->folder);
     plan->inPlace = inPlace;
+    plan->keeper[0] = '\0';
     // Moved: its shortcuts still point into the folder it was installed in.
     plan->formerFolder[0] = '\0';
     if (RecordedInstallFolder(plan->formerFolder, sizeof plan->formerFolder) != RecordedFolder
@@ -177,7 +214,7 @@ int MakeRemovalPlan(RemovalPlan *plan, const char *folder, int state, int inPlac
     return 1;
 }
 
-int CarryOutRemovalPlan(const RemovalPlan *plan)
+int CarryOutRemovalPlan(RemovalPlan *plan)
 {
     int complete = 1, pointed = 0;
     StartFileRemoval();
@@ -193,6 +230,6 @@ int CarryOutRemovalPlan(const RemovalPlan *plan)
     if (complete)
         return plan->inPlace ? RemovedAtRestartNotice : RemovedNotice;
     if (pointed)
-        PointEntryBack(plan->folder);
+        PointEntryBack(plan);
     return IncompleteNotice;
 }

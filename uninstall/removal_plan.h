@@ -18,8 +18,9 @@ enum RemovalStep {
     RemoveTreeFoldersStep,
     RemoveShortcutsStep,
     RemoveGroupStep,
-    // The entry names the program that removes, running from outside the
-    // folder, while the uninstaller and its list go.
+    // While the uninstaller and its list go, the entry names a program
+    // outside the folder that outlives a restart: a keeper copy of the
+    // program that removes, which is itself deleted at restart.
     PointEntryAtRemoverStep,
     DeleteUninstallerStep,
     DeleteListStep,
@@ -28,7 +29,14 @@ enum RemovalStep {
     // at the next restart.
     ScheduleLastFilesStep,
     RemoveSectionStep,
+    // The keeper and the entry go together: the keeper's deletion is
+    // scheduled for the restart before the entry goes, then it is deleted
+    // at once. Stopped between the two, the entry still starts the keeper
+    // until a restart, and after it names no program, which Add/Remove
+    // Programs offers to drop.
+    ScheduleKeeperDeletionStep,
     RemoveEntryStep,
+    DeleteKeeperStep,
     RemovalStepCount
 };
 
@@ -36,6 +44,7 @@ struct RemovalPlan {
     char folder[PathBufferSize];
     char formerFolder[PathBufferSize];  // recorded in win.ini and gone: the folder before a move
     int inPlace;                        // the remover runs from the folder
+    char keeper[MAX_PATH];              // the copy the entry names meanwhile, "" when none
     int steps[RemovalStepCount];
     int count;
 };
@@ -46,6 +55,6 @@ int RefusalText(int state);
 // Fills in the plan for a folder in a removable state; 0 when it is not.
 int MakeRemovalPlan(RemovalPlan *plan, const char *folder, int state, int inPlace);
 // Carries the plan out; returns the notice of the closing message.
-int CarryOutRemovalPlan(const RemovalPlan *plan);
+int CarryOutRemovalPlan(RemovalPlan *plan);
 
 #endif

@@ -281,6 +281,16 @@ void WaitForOriginal(DWORD original)
     CloseHandle(process);
 }
 
+int MakeTemporaryCopy(char *copy)
+{
+    char self[MAX_PATH], temp[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return 0;
+    length = GetTempPathA(MAX_PATH, temp);
+    return length > 0 && length < MAX_PATH && MakeCopy(self, temp, copy);
+}
+
 void ScheduleOwnDeletion()
 {
     char self[MAX_PATH];

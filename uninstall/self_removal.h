@@ -17,6 +17,9 @@ HANDLE CreateHandOver(DWORD original, const char *folder);
 int ReadHandOver(const char *commandLine, DWORD *original, char *folder, int capacity);
 // Waits until the original process has ended.
 void WaitForOriginal(DWORD original);
+// A copy of this program in the temporary folder under a name no earlier
+// copy has, in copy (MAX_PATH bytes); 0 when none could be made.
+int MakeTemporaryCopy(char *copy);
 // Has the running program deleted at the next restart.
 void ScheduleOwnDeletion();
 // Has a file, or an empty folder, deleted at the next restart; 0 when it
