@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks a built setup.exe: it imports from exactly the six system DLLs the
 # product may use (VERSION is loaded by path at run time, LZ32 not at all), no
-# function that Windows 95 lacks, and (for the i686 build) is a 4.0
+# function that Windows 95 or Windows NT 4 lacks, and (for the i686 build) is a 4.0
 # executable. With "subset" as third argument (the product's other
 # programs), it may import fewer of the six.
 set -e
@@ -15,6 +15,10 @@ allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll ole32.dll"
 denied="IsDebuggerPresent InitializeCriticalSectionAndSpinCount GetDiskFreeSpaceExA \
 GetFileAttributesExA SetFilePointerEx GetFileSizeEx InterlockedCompareExchange \
 TryEnterCriticalSection GetLongPathNameA GetModuleHandleExA SetDllDirectoryA"
+# Windows NT 4's KERNEL32 has no Tool Help: a program importing it does not
+# start there.
+denied="$denied CreateToolhelp32Snapshot Module32First Module32Next Process32First Process32Next \
+Thread32First Thread32Next Heap32ListFirst Heap32First Toolhelp32ReadProcessMemory"
 # On i686 the Ptr forms are macros for GetWindowLongA/SetWindowLongA; only
 # the 64-bit build imports them.
 [ "$arch" = i686 ] && denied="$denied GetWindowLongPtrA SetWindowLongPtrA"

@@ -74,8 +74,16 @@ int CrossesLink(const char *folder, const char *relative)
 // The product's files that had to stay in this removal.
 int keptProductFiles;
 
+// Why Windows kept a file, in the words of the report.
+int KeptFileFormat(DWORD error)
+{
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return FileInUseFormat;
+    return error == ERROR_WRITE_PROTECT ? FileReadOnlyMediumFormat : FileAccessDeniedFormat;
+}
+
 // Deletes one file, read-only or not. A file that cannot go keeps its
-// attributes and is named as in use.
+// attributes and is named with the reason Windows gave.
 void DeleteProductFile(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
@@ -85,18 +93,24 @@ void DeleteProductFile(const char *path)
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path))
         return;
+    DWORD error = GetLastError();
     SetFileAttributesA(path, attributes);
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
         keptProductFiles++;
-        ReportKept(FileInUseFormat, path);
+        ReportKept(KeptFileFormat(error), path);
     }
 }
+
+const char *const LastFileNames[] = {UninstallerName, InstalledListName};
 
 // Whether a line of the list is the uninstaller or the list itself, which
 // go last.
 int IsKeptForLast(const char *name)
 {
-    return lstrcmpiA(name, InstalledListName) == 0 || lstrcmpiA(name, UninstallerName) == 0;
+    for (const char *last : LastFileNames)
+        if (lstrcmpiA(name, last) == 0)
+            return 1;
+    return 0;
 }
 
 void DeleteListedFile(const char *folder, const char *name)
@@ -109,22 +123,29 @@ void DeleteListedFile(const char *folder, const char *name)
     DeleteProductFile(path);
 }
 
+enum ListReading {
+    ListUnreadable,
+    ListCut,            // read to its end, but its last line has no line end
+    ListWhole
+};
+
 // Calls visit with each line of the folder's list, read in chunks. A line
 // too long for a path or holding control characters is skipped whole.
-// 0 when the list cannot be read to its end.
+// A list the setup wrote whole ends with a line end.
 template <typename Visit> int ReadListLines(const char *folder, Visit visit)
 {
     char listPath[MAX_PATH];
     char chunk[ReadChunkSize];
     char line[MAX_PATH];
-    int length = 0, spoilt = 0, whole = 0;
+    int length = 0, spoilt = 0, reading = ListUnreadable;
+    char last = '\0';
     DWORD got;
 
     if (!ComposeEntry(listPath, folder, InstalledListName))
-        return 0;
+        return ListUnreadable;
     HANDLE list = CreateFileA(listPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (list == INVALID_HANDLE_VALUE)
-        return 0;
+        return ListUnreadable;
     auto endLine = [&] {
         line[length] = '\0';
         if (length > 0 && !spoilt)
@@ -133,11 +154,11 @@ template <typename Visit> int ReadListLines(const char *folder, Visit visit)
     };
     while (ReadFile(list, chunk, sizeof chunk, &got, NULL)) {
         if (got == 0) {
-            whole = 1;
+            reading = last == '\n' || last == '\r' ? ListWhole : ListCut;
             break;
         }
         for (DWORD i = 0; i < got; i++) {
-            char c = chunk[i];
+            char c = last = chunk[i];
             if (c == '\r' || c == '\n')
                 endLine();
             else if ((unsigned char)c < ' ' || length == MAX_PATH - 1)
@@ -148,32 +169,23 @@ template <typename Visit> int ReadListLines(const char *folder, Visit visit)
     }
     endLine();
     CloseHandle(list);
-    return whole;
+    return reading;
 }
 
-// The listed files but the uninstaller and the list; those two go only when
-// nothing else of the product stays, since a later run needs them.
+} // namespace
+
 void DeleteListedFiles(const char *folder)
 {
     char path[MAX_PATH];
-    int listsUninstaller = 0;
-    int whole = ReadListLines(folder, [&](const char *name) {
-        DeleteListedFile(folder, name);
-        if (lstrcmpiA(name, UninstallerName) == 0)
-            listsUninstaller = 1;
-    });
-    if (!whole) {
+    int reading = ReadListLines(folder, [&](const char *name) { DeleteListedFile(folder, name); });
+    if (reading != ListWhole) {
         keptProductFiles++;
         if (ComposeEntry(path, folder, InstalledListName))
             ReportKept(ListUnreadableFormat, path);
     }
-    if (keptProductFiles)
-        return;
-    if (listsUninstaller && ComposeEntry(path, folder, UninstallerName))
-        DeleteProductFile(path);
-    if (!keptProductFiles && ComposeEntry(path, folder, InstalledListName))
-        DeleteProductFile(path);
 }
+
+namespace {
 
 // Whether a folder exists and is no link, which is named and never entered.
 int IsOwnFolder(const char *folder)
@@ -188,34 +200,41 @@ int IsOwnFolder(const char *folder)
     return 1;
 }
 
-// The files the product wrote in one of its working folders; folders in it
-// are not the product's and stay.
-void EmptyWorkingFolder(const char *folder)
+// Calls match with each entry of a folder but "." and "..", until it
+// answers 1; whether one did. A folder too deep to search counts as
+// holding something.
+template <typename Match> int AnyEntry(const char *folder, Match match)
 {
     char pattern[MAX_PATH];
     char path[MAX_PATH];
     WIN32_FIND_DATAA entry;
+    int found = 0;
 
-    if (!IsOwnFolder(folder) || !ComposeEntry(pattern, folder, "*.*"))
-        return;
+    if (!ComposeEntry(pattern, folder, "*.*"))
+        return 1;
     HANDLE search = FindFirstFileA(pattern, &entry);
     if (search == INVALID_HANDLE_VALUE)
-        return;
+        return 0;
     do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ComposeEntry(path, folder, entry.cFileName))
-            DeleteProductFile(path);
-    } while (FindNextFileA(search, &entry));
+        const char *name = entry.cFileName;
+        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0 && ComposeEntry(path, folder, name))
+            found = match(entry, path);
+    } while (!found && FindNextFileA(search, &entry));
     FindClose(search);
+    return found;
 }
 
-// The uninstaller and its list, kept in the installation folder while
-// other files of the product stay.
-int IsKeptForLater(const char *installFolder, const char *path)
+// The files the product wrote in one of its working folders; folders in it
+// are not the product's and stay.
+void EmptyWorkingFolder(const char *folder)
 {
-    char kept[MAX_PATH];
-    const char *name = path + NameStart(path);
-    return keptProductFiles && IsKeptForLast(name) && ComposeEntry(kept, installFolder, name)
-        && lstrcmpiA(kept, path) == 0;
+    if (!IsOwnFolder(folder))
+        return;
+    AnyEntry(folder, [](const WIN32_FIND_DATAA &entry, const char *path) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteProductFile(path);
+        return 0;
+    });
 }
 
 int IsTreeFolder(const char *folder, const char *path)
@@ -232,36 +251,32 @@ int IsTreeFolder(const char *folder, const char *path)
 // else in the report explains: a file the product did not install.
 int HoldsForeignEntries(const char *installFolder, const char *folder)
 {
-    char pattern[MAX_PATH];
-    char path[MAX_PATH];
-    WIN32_FIND_DATAA entry;
-    int foreign = 0;
-
-    if (!ComposeEntry(pattern, folder, "*.*"))
-        return 1;
-    HANDLE search = FindFirstFileA(pattern, &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        const char *name = entry.cFileName;
-        if (lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0)
-            continue;
-        if (!ComposeEntry(path, folder, name) || WasReported(path) || IsKeptForLater(installFolder, path))
-            continue;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTreeFolder(installFolder, path))
-            continue;
-        foreign = 1;
-    } while (!foreign && FindNextFileA(search, &entry));
-    FindClose(search);
-    return foreign;
+    return AnyEntry(folder, [&](const WIN32_FIND_DATAA &entry, const char *path) -> int {
+        if (WasReported(path))
+            return 0;
+        return !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTreeFolder(installFolder, path);
+    });
 }
 
-// Removes a folder left empty; one that is not is kept and, when files the
-// product did not install are the reason, named.
+// Whether a folder holds nothing at all.
+int IsEmptyFolder(const char *folder)
+{
+    return !AnyEntry(folder, [](const WIN32_FIND_DATAA &, const char *) { return 1; });
+}
+
+// Removes a folder left empty. One that holds files the product did not
+// install is kept and named; one that holds nothing yet stays (another
+// process's current folder) is the product's, kept for a later run.
 void RemoveFolder(const char *installFolder, const char *folder)
 {
-    if (IsOwnFolder(folder) && !RemoveDirectoryA(folder) && HoldsForeignEntries(installFolder, folder))
+    if (!IsOwnFolder(folder) || RemoveDirectoryA(folder))
+        return;
+    if (HoldsForeignEntries(installFolder, folder))
         ReportKept(KeptFolderFormat, folder);
+    else if (IsEmptyFolder(folder) && GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES) {
+        keptProductFiles++;
+        ReportKeptFolder(FolderInUseFormat, folder);
+    }
 }
 
 int IsWorkingFolder(const char *suffix)
@@ -293,21 +308,32 @@ int IsSharedFolder(const char *folder)
 int CheckInstallation(const char *folder)
 {
     char root[MAX_PATH];
-    if (!FolderAsPath(folder, root, sizeof root))
+    char listPath[MAX_PATH];
+    if (!FolderAsPath(folder, root, sizeof root) || !ComposeEntry(listPath, folder, InstalledListName))
         return NotAnInstallation;
     DWORD attributes = GetFileAttributesA(root);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FolderMissing : NotAnInstallation;
     }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes))
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return NotAnInstallation;
-    int namesProgram = 0;
-    int whole = ReadListLines(folder, [&](const char *name) {
+    if (IsLink(attributes))
+        return LinkedFolder;
+    if (IsEmptyFolder(root))
+        return FolderEmpty;
+    if (GetFileAttributesA(listPath) == INVALID_FILE_ATTRIBUTES)
+        return NotAnInstallation;
+    int namesProgram = 0, namesItself = 0;
+    int reading = ReadListLines(folder, [&](const char *name) {
         if (lstrcmpiA(name, ProductProgramName) == 0)
             namesProgram = 1;
+        if (lstrcmpiA(name, InstalledListName) == 0)
+            namesItself = 1;
     });
-    return whole && namesProgram ? ProductInstallation : NotAnInstallation;
+    if (reading != ListWhole || !namesItself)
+        return DamagedList;
+    return namesProgram ? ProductInstallation : NotAnInstallation;
 }
 
 int IsSafeListedName(const char *name)
@@ -336,20 +362,34 @@ int IsSafeListedName(const char *name)
     }
 }
 
-int RemoveInstalledFiles(const char *folder)
+void StartFileRemoval()
+{
+    keptProductFiles = 0;
+}
+
+int KeptProductFiles()
+{
+    return keptProductFiles;
+}
+
+void DeleteProductIni(const char *folder)
 {
     char path[MAX_PATH];
-    int shared = IsSharedFolder(folder);
+    if (ComposePath(path, sizeof path, folder, ProductIniName))
+        DeleteProductFile(path);
+}
 
-    keptProductFiles = 0;
-    if (!shared) {
-        if (ComposePath(path, sizeof path, folder, ProductIniName))
-            DeleteProductFile(path);
-        for (const char *working : WorkingFolders)
-            if (ComposePath(path, sizeof path, folder, working))
-                EmptyWorkingFolder(path);
-    }
-    DeleteListedFiles(folder);
+void EmptyWorkingFolders(const char *folder)
+{
+    char path[MAX_PATH];
+    for (const char *working : WorkingFolders)
+        if (ComposePath(path, sizeof path, folder, working))
+            EmptyWorkingFolder(path);
+}
+
+void RemoveTreeFolders(const char *folder, int shared)
+{
+    char path[MAX_PATH];
     // Children come after their parents in the setup's table.
     for (int i = InstallSubdirectoryCount - 1; i >= 0; i--) {
         if (shared && IsWorkingFolder(InstallSubdirectories[i]))
@@ -357,9 +397,21 @@ int RemoveInstalledFiles(const char *folder)
         if (ComposePath(path, sizeof path, folder, InstallSubdirectories[i]))
             RemoveFolder(folder, path);
     }
-    if (shared)
-        ReportKeptFolder(SharedFolderFormat, folder);
-    else
-        RemoveFolder(folder, folder);
-    return keptProductFiles == 0;
+}
+
+int LastFilePath(char *path, const char *folder, int which)
+{
+    return ComposeEntry(path, folder, LastFileNames[which]);
+}
+
+void DeleteLastFile(const char *folder, int which)
+{
+    char path[MAX_PATH];
+    if (LastFilePath(path, folder, which))
+        DeleteProductFile(path);
+}
+
+void RemoveInstallFolder(const char *folder)
+{
+    RemoveFolder(folder, folder);
 }

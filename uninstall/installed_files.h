@@ -10,8 +10,11 @@ extern const char InstalledListName[];
 // What a folder named as the installation is.
 enum InstallationState {
     FolderMissing,          // nothing there at all
+    FolderEmpty,            // a folder holding nothing: what a removal cut short may leave
     NotAnInstallation,      // something else, or an installation without its list
-    ProductInstallation     // its list can be read and names the product's program
+    LinkedFolder,           // a link to another folder, never entered
+    DamagedList,            // its list is cut, unreadable or does not name itself
+    ProductInstallation     // its whole list names the product's program and itself
 };
 // The one check, made before the question and again before any deletion,
 // that a folder is this product's installation.
@@ -24,11 +27,27 @@ int IsSharedFolder(const char *folder);
 // climbing out with "..", nothing a path could hide behind.
 int IsSafeListedName(const char *name);
 
-// Removes the product's files from an installation, then each folder of
-// the setup's tree left empty and the folder itself; what stays is
-// reported. In a shared folder only the listed files and the tree's folders
-// go. Returns 0 when a file of the product had to stay: the uninstaller
-// and its list then stay too, for a later run to finish the removal.
-int RemoveInstalledFiles(const char *folder);
+// The steps of a removal on the installation folder, each reporting what
+// it had to keep. In a shared folder the product's INI file and working
+// folders are not touched.
+void StartFileRemoval();
+void DeleteProductIni(const char *folder);
+void EmptyWorkingFolders(const char *folder);
+// Every listed file but the uninstaller and its list, which go last.
+void DeleteListedFiles(const char *folder);
+// The setup's folders, children first.
+void RemoveTreeFolders(const char *folder, int shared);
+// One of the two files that go last: the uninstaller or its list.
+void DeleteLastFile(const char *folder, int which);
+void RemoveInstallFolder(const char *folder);
+// How many files or folders of the product had to stay so far.
+int KeptProductFiles();
+// The two files that go last, by number for DeleteLastFile.
+enum LastFile {
+    UninstallerFile,
+    ListFile
+};
+// Fills in folder\name of one of the last files; 0 when it does not fit.
+int LastFilePath(char *path, const char *folder, int which);
 
 #endif

@@ -5,6 +5,7 @@
 #include "uninstall/path_forms.h"
 #include "uninstall/product_closing.h"
 #include "uninstall/registrations.h"
+#include "uninstall/removal_plan.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/self_removal.h"
 #include "uninstall/uninstall_texts.h"
@@ -32,9 +33,9 @@ int Tell(int textId, const char *folder, int language, UINT icon)
 
 // Removes the product from a folder the question named, once it is checked
 // again to be this product's installation (time has passed, and the copy
-// has only been told the folder). Registrations go only when no file of
-// the product stays, so that a later run can finish the job.
-void RemoveProduct(const char *folder, int language)
+// has only been told the folder). inPlace: this program runs from the
+// folder, so its last files go at restart.
+void RemoveProduct(const char *folder, int language, int inPlace)
 {
     // Windows removes no folder that is a process's current directory, and
     // a shortcut starts this program in the installation folder.
@@ -44,28 +45,19 @@ void RemoveProduct(const char *folder, int language)
         SetCurrentDirectoryA(windows);
     ClearRemovalReport();
     int state = CheckInstallation(folder);
-    if (state == NotAnInstallation) {
-        Tell(NotAnInstallationFormat, folder, language, MB_ICONWARNING);
+    RemovalPlan plan;
+    if (!MakeRemovalPlan(&plan, folder, state, inPlace)) {
+        Tell(RefusalText(state), folder, language, MB_ICONWARNING);
         return;
     }
-    if (!CloseProduct(folder)) {
-        Tell(ProductStillRunning, folder, language, MB_ICONWARNING);
+    int closing = CloseProduct(folder);
+    if (closing != ProductClosed) {
+        Tell(closing == ProductStillRuns ? ProductStillRunning : ProductMayBeRunning, folder, language,
+             MB_ICONWARNING);
         return;
     }
-    int complete = 1;
-    if (state == FolderMissing)
-        ReportKeptFolder(FolderGoneFormat, folder);
-    else
-        complete = RemoveInstalledFiles(folder);
-    if (complete) {
-        RemoveShortcuts(folder);
-        RemoveProgmanGroup();
-        RemoveUninstallEntry();
-        // Last: a removal cut short can be run again.
-        RemoveProductSection();
-    }
-    MessageBoxA(NULL, RemovalMessage(complete ? RemovedNotice : IncompleteNotice, language),
-                UninstallText(UninstallCaption, language),
+    int notice = CarryOutRemovalPlan(&plan);
+    MessageBoxA(NULL, RemovalMessage(notice, language), UninstallText(UninstallCaption, language),
                 MB_OK | MB_SETFOREGROUND | (KeptCount() ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
@@ -78,6 +70,46 @@ int OwnFolder(char *folder, int capacity)
         && CanonicalFolder(own, folder, capacity);
 }
 
+// The run a person starts: finds the installation, asks, and removes it
+// here or hands the removal to a copy outside the folder.
+void AskAndRemove(int language)
+{
+    char folder[PathBufferSize];
+    char self[MAX_PATH];
+
+    // The folder win.ini names, else this program's own when it is an
+    // installation: one that was moved, or whose record is gone. A value
+    // that cannot be used whole is not guessed at.
+    int recorded = RecordedInstallFolder(folder, sizeof folder);
+    if (recorded == UnusableRecordedFolder) {
+        Tell(UnusableDirectory, "", language, MB_ICONWARNING);
+        return;
+    }
+    int state = recorded == RecordedFolder ? CheckInstallation(folder) : FolderMissing;
+    char own[PathBufferSize];
+    int ownState = OwnFolder(own, sizeof own) ? CheckInstallation(own) : NotAnInstallation;
+    if (state == FolderMissing && (ownState == ProductInstallation || ownState == DamagedList)) {
+        lstrcpyA(folder, own);
+        state = ownState;
+    } else if (recorded == NoRecordedFolder) {
+        RemoveDanglingUninstallEntry();
+        Tell(NotInstalled, "", language, MB_ICONINFORMATION);
+        return;
+    }
+    if (RefusalText(state) >= 0) {
+        Tell(RefusalText(state), folder, language, MB_ICONWARNING);
+        return;
+    }
+    if (Tell(ConfirmRemoval, folder, language, MB_ICONQUESTION) != IDYES)
+        return;
+
+    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
+    int insideFolder = length > 0 && length < MAX_PATH && LiesBelow(self, folder);
+    if (insideFolder && StartFinishingCopy(folder))
+        return;
+    RemoveProduct(folder, language, insideFolder);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
@@ -88,40 +120,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     int language = UninstallLanguage();
 
     if (ReadHandOver(GetCommandLineA(), &original, folder, sizeof folder)) {
-        WaitForOriginal(original);
-        RemoveProduct(folder, language);
+        // First, so that a copy stopped at any moment does not stay.
         ScheduleOwnDeletion();
+        WaitForOriginal(original);
+        RemoveProduct(folder, language, 0);
         return 0;
     }
-
-    // The folder win.ini names, else this program's own when it is an
-    // installation. A value that cannot be used whole is not guessed at.
-    int recorded = RecordedInstallFolder(folder, sizeof folder);
-    if (recorded == UnusableRecordedFolder) {
-        Tell(UnusableDirectory, "", language, MB_ICONWARNING);
-        return 0;
-    }
-    int state = recorded == RecordedFolder ? CheckInstallation(folder) : FolderMissing;
-    if (recorded == NoRecordedFolder) {
-        if (OwnFolder(folder, sizeof folder) && CheckInstallation(folder) == ProductInstallation)
-            state = ProductInstallation;
-        else {
-            RemoveDanglingUninstallEntry();
-            Tell(NotInstalled, "", language, MB_ICONINFORMATION);
-            return 0;
-        }
-    }
-    if (state == NotAnInstallation) {
-        Tell(NotAnInstallationFormat, folder, language, MB_ICONWARNING);
-        return 0;
-    }
-    if (Tell(ConfirmRemoval, folder, language, MB_ICONQUESTION) != IDYES)
-        return 0;
-
+    AskAndRemove(language);
+    // A keeper copy started through the entry goes at restart once the
+    // entry no longer names it.
     DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    int insideFolder = length > 0 && length < MAX_PATH && LiesBelow(self, folder);
-    if (insideFolder && StartFinishingCopy(folder))
-        return 0;
-    RemoveProduct(folder, language);
+    if (length > 0 && length < MAX_PATH && IsFinishingCopy(self) && !UninstallEntryNames(self))
+        ScheduleOwnDeletion();
     return 0;
 }

@@ -24,16 +24,6 @@ int FullForm(const char *path, char *full)
     return 1;
 }
 
-int ShortForm(char *path)
-{
-    char shortPath[MAX_PATH];
-    DWORD length = GetShortPathNameA(path, shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return 0;
-    lstrcpyA(path, shortPath);
-    return 1;
-}
-
 // Both paths in the same form; 0 when either cannot be resolved.
 int CommonForms(const char *path, const char *other, char *pathForm, char *otherForm)
 {
@@ -50,6 +40,16 @@ int CommonForms(const char *path, const char *other, char *pathForm, char *other
 }
 
 } // namespace
+
+int ShortForm(char *path)
+{
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path, shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return 0;
+    lstrcpyA(path, shortPath);
+    return 1;
+}
 
 int FolderAsPath(const char *folder, char *path, int capacity)
 {

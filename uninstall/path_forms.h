@@ -12,6 +12,9 @@ int FolderAsPath(const char *folder, char *path, int capacity);
 int CanonicalFolder(const char *text, char *folder, int capacity);
 // Whether path names something below folder once Windows has resolved it.
 int LiesBelow(const char *path, const char *folder);
+// Puts a path of MAX_PATH bytes in its short form; 0, leaving it as it
+// was, when it has none (it does not exist).
+int ShortForm(char *path);
 // Whether two paths name the same file or folder.
 int SamePath(const char *path, const char *other);
 

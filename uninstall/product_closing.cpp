@@ -16,21 +16,40 @@ const char ProductProgram[] = "\\nimbalun.exe";
 const UINT ProductAnswerTimeout = 10000;
 const DWORD ProductExitTimeout = 20000;
 
+typedef HANDLE(WINAPI *SnapshotFunction)(DWORD, DWORD);
+typedef BOOL(WINAPI *FirstModuleFunction)(HANDLE, MODULEENTRY32 *);
+
+enum ProcessProgram {
+    OtherProgram,
+    ProductProgramRuns,
+    ProgramUnknown
+};
+
 // Whether the process runs the product's program of this folder: its first
-// module is its program file (Windows 95 and NT 5 have the tool help).
+// module is its program file. Windows 95 and NT 5 have the tool help, NT 4
+// has not: it is looked up at run time so that the program starts there.
 int RunsProduct(DWORD processId, const char *folder)
 {
     char program[MAX_PATH];
     MODULEENTRY32 module;
+    SnapshotFunction snapshotOf;
+    FirstModuleFunction firstModule;
+    HMODULE kernel = GetModuleHandleA("KERNEL32");
+    FARPROC snapshotFound = GetProcAddress(kernel, "CreateToolhelp32Snapshot");
+    FARPROC firstFound = GetProcAddress(kernel, "Module32First");
+    if (!snapshotFound || !firstFound)
+        return ProgramUnknown;
+    CopyMemory(&snapshotOf, &snapshotFound, sizeof snapshotOf);
+    CopyMemory(&firstModule, &firstFound, sizeof firstModule);
     if (!ComposePath(program, sizeof program, folder, ProductProgram))
-        return 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+        return OtherProgram;
+    HANDLE snapshot = snapshotOf(TH32CS_SNAPMODULE, processId);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
+        return OtherProgram;
     module.dwSize = sizeof module;
-    int product = Module32First(snapshot, &module) && SamePath(module.szExePath, program);
+    int product = firstModule(snapshot, &module) && SamePath(module.szExePath, program);
     CloseHandle(snapshot);
-    return product;
+    return product ? ProductProgramRuns : OtherProgram;
 }
 
 } // namespace
@@ -40,15 +59,18 @@ int CloseProduct(const char *folder)
     DWORD processId = 0;
     DWORD_PTR result;
     HWND window = RunningProductWindow();
-    if (!window || !GetWindowThreadProcessId(window, &processId) || !RunsProduct(processId, folder))
-        return 1;
+    if (!window || !GetWindowThreadProcessId(window, &processId))
+        return ProductClosed;
+    int runs = RunsProduct(processId, folder);
+    if (runs != ProductProgramRuns)
+        return runs == ProgramUnknown ? ProductUnidentified : ProductClosed;
     HANDLE product = OpenProcess(SYNCHRONIZE, FALSE, processId);
     // The message the setup sends; a product that does not answer in time
     // is waited for no longer.
     SendMessageTimeoutA(window, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, ProductAnswerTimeout, &result);
     if (!product)
-        return !IsWindow(window);
+        return IsWindow(window) ? ProductStillRuns : ProductClosed;
     int ended = WaitForSingleObject(product, ProductExitTimeout) == WAIT_OBJECT_0;
     CloseHandle(product);
-    return ended;
+    return ended ? ProductClosed : ProductStillRuns;
 }

@@ -3,6 +3,7 @@
 #include "uninstall/registrations.h"
 #include "uninstall/path_forms.h"
 #include "uninstall/removal_report.h"
+#include "uninstall/self_removal.h"
 #include "uninstall/uninstall_texts.h"
 #include "desktop/progman_group.h"
 #include "desktop/registry.h"
@@ -31,32 +32,39 @@ void NotifyFolderChanged(const char *folder)
     SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA | SHCNF_FLUSH, folder, NULL);
 }
 
-// A shortcut goes only when it points into the installation folder: a
+// The folders a shortcut of the product may point into.
+const char *productFolders[2];
+
+// A shortcut goes only when it points into a folder of the product: a
 // user's own file under the same name stays.
-void DeleteLink(const char *folder, const char *name, const char *installFolder)
+void DeleteLink(const char *folder, const char *name)
 {
     char path[MAX_PATH];
     char target[MAX_PATH];
-    if (ComposePath(path, sizeof path, folder, name) && ReadShellLinkTarget(path, target, sizeof target)
-        && LiesBelow(target, installFolder))
-        DeleteFileA(path);
+    if (!ComposePath(path, sizeof path, folder, name) || !ReadShellLinkTarget(path, target, sizeof target))
+        return;
+    for (const char *product : productFolders)
+        if (product[0] && LiesBelow(target, product)) {
+            DeleteFileA(path);
+            return;
+        }
 }
 
 // The control-panel shortcut the setup puts in the Start Menu and on the
 // Desktop.
-void RemoveControlPanelLinks(const char *valueName, const char *installFolder)
+void RemoveControlPanelLinks(const char *valueName)
 {
     char folder[MAX_PATH];
     if (!ReadShellFolder(valueName, folder, sizeof folder))
         return;
     for (int language : Languages)
-        DeleteLink(folder, MessageTextIn(ControlPanelLinkName, language), installFolder);
+        DeleteLink(folder, MessageTextIn(ControlPanelLinkName, language));
     NotifyFolderChanged(folder);
 }
 
 // The product's Programs-menu folder and its four shortcuts; the folder
 // stays when it holds anything else.
-void RemoveProgramsFolder(const char *installFolder)
+void RemoveProgramsFolder()
 {
     char programs[MAX_PATH];
     char folder[MAX_PATH];
@@ -65,7 +73,7 @@ void RemoveProgramsFolder(const char *installFolder)
         return;
     for (int language : Languages)
         for (int name : ProgramLinkNames)
-            DeleteLink(folder, MessageTextIn(name, language), installFolder);
+            DeleteLink(folder, MessageTextIn(name, language));
     if (!RemoveDirectoryA(folder) && GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES)
         ReportKept(KeptFolderFormat, folder);
     NotifyFolderChanged(programs);
@@ -113,14 +121,16 @@ int HoldsOnlyGroupsHeader(const char *file)
 
 } // namespace
 
-void RemoveShortcuts(const char *installFolder)
+void RemoveShortcuts(const char *installFolder, const char *formerFolder)
 {
     char folder[MAX_PATH];
-    RemoveProgramsFolder(installFolder);
-    RemoveControlPanelLinks("Start Menu", installFolder);
-    RemoveControlPanelLinks("Desktop", installFolder);
+    productFolders[0] = installFolder;
+    productFolders[1] = formerFolder;
+    RemoveProgramsFolder();
+    RemoveControlPanelLinks("Start Menu");
+    RemoveControlPanelLinks("Desktop");
     if (ReadShellFolder("StartUp", folder, sizeof folder)) {
-        DeleteLink(folder, StartUpShortcutName, installFolder);
+        DeleteLink(folder, StartUpShortcutName);
         NotifyFolderChanged(folder);
     }
 }
@@ -160,13 +170,41 @@ void RemoveUninstallEntry()
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallEntryKey);
 }
 
+int PointUninstallEntryAt(const char *program)
+{
+    return RegistryWriteValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", REG_SZ, program,
+                              lstrlenA(program) + 1);
+}
+
+namespace {
+
+// The program the uninstall entry starts, in PathBufferSize bytes; 0 when
+// there is none.
+int ReadEntryProgram(char *program)
+{
+    DWORD size = PathBufferSize - 1;
+    if (!RegistryReadValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", program, &size))
+        return 0;
+    program[size] = '\0';
+    return 1;
+}
+
+} // namespace
+
+int UninstallEntryNames(const char *program)
+{
+    char named[PathBufferSize];
+    return ReadEntryProgram(named) && SamePath(named, program);
+}
+
 void RemoveDanglingUninstallEntry()
 {
     char program[PathBufferSize];
-    DWORD size = sizeof program - 1;
-    if (RegistryReadValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", program, &size)) {
-        program[size] = '\0';
-        if (GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES)
+    char self[MAX_PATH];
+    if (ReadEntryProgram(program)) {
+        DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
+        int isSelf = length > 0 && length < MAX_PATH && SamePath(program, self);
+        if (GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES && !(isSelf && IsFinishingCopy(self)))
             return;
     }
     RemoveUninstallEntry();

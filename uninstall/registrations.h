@@ -4,12 +4,18 @@
 #define NIMBALUNE_REGISTRATIONS_H
 
 // The shortcuts the setup makes, under their names in both languages, when
-// they point into the installation folder.
-void RemoveShortcuts(const char *installFolder);
+// they point into the installation folder or into the folder it was
+// installed in before it was moved ("" when it was not).
+void RemoveShortcuts(const char *installFolder, const char *formerFolder);
 // The group file in the Windows folder and the progman.ini keys naming it.
 void RemoveProgmanGroup();
 void RemoveUninstallEntry();
-// The uninstall entry when the program it starts no longer exists.
+// Has an existing uninstall entry start program; 0 when it could not.
+int PointUninstallEntryAt(const char *program);
+// Whether the uninstall entry starts program.
+int UninstallEntryNames(const char *program);
+// The uninstall entry when the program it starts no longer exists, or is
+// this program's finishing copy, which no longer finds an installation.
 void RemoveDanglingUninstallEntry();
 void RemoveProductSection();
 enum RecordedFolderState {

@@ -7,6 +7,8 @@
 namespace {
 
 const char FinishSwitch[] = "/finish ";
+const char CopyNamePrefix[] = "NLUN";
+const char CopyNameFormat[] = "NLUN%04X.EXE";
 const char HandOverMark[] = "Nimbalune hand-over";
 const char RenameSection[] = "[rename]";
 const char LineEnd[] = "\r\n";
@@ -17,6 +19,7 @@ enum {
     RenameSectionLength = sizeof RenameSection - 1,
     HeaderCheckSize = 32,       // a longer line is no section header
     CopyNameSize = 16,
+    CopyNameLength = 12,        // NLUNxxxx.EXE
     CopyNameAttempts = 256,
     CommandSize = MAX_PATH + 64,
     MaxNumberDigits = 10,
@@ -51,7 +54,7 @@ int MakeCopy(const char *self, const char *temp, char *copy)
     char name[CopyNameSize];
     DWORD first = GetCurrentProcessId() + GetTickCount();
     for (DWORD attempt = 0; attempt < CopyNameAttempts; attempt++) {
-        wsprintfA(name, "NLUN%04X.EXE", (unsigned)((first + attempt) & 0xFFFF));
+        wsprintfA(name, CopyNameFormat, (unsigned)((first + attempt) & 0xFFFF));
         if (!ComposePath(copy, MAX_PATH, temp, name))
             return 0;
         if (CopyFileA(self, copy, TRUE))
@@ -278,32 +281,59 @@ void WaitForOriginal(DWORD original)
     CloseHandle(process);
 }
 
-void ScheduleOwnDeletion()
+int MakeTemporaryCopy(char *copy)
 {
-    char self[MAX_PATH], shortPath[MAX_PATH], wininitPath[MAX_PATH], line[MAX_PATH + 8];
-
+    char self[MAX_PATH], temp[MAX_PATH];
     DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
-        return;
+        return 0;
+    length = GetTempPathA(MAX_PATH, temp);
+    return length > 0 && length < MAX_PATH && MakeCopy(self, temp, copy);
+}
+
+void ScheduleOwnDeletion()
+{
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        ScheduleDeletionAtRestart(self);
+}
+
+int ScheduleDeletionAtRestart(const char *path)
+{
+    char shortPath[MAX_PATH], wininitPath[MAX_PATH], line[MAX_PATH + 8];
+
     if (!(GetVersion() & 0x80000000)) {
         // Looked up at run time: Windows 95's KERNEL32 may lack it, and an
         // import it lacks would keep the program from starting at all.
         FARPROC found = GetProcAddress(GetModuleHandleA("KERNEL32"), "MoveFileExA");
         MoveFileFunction moveFile;
-        if (found) {
-            CopyMemory(&moveFile, &found, sizeof moveFile);
-            moveFile(self, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
-        }
-        return;
+        if (!found)
+            return 0;
+        CopyMemory(&moveFile, &found, sizeof moveFile);
+        return moveFile(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
-    length = GetShortPathNameA(self, shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        lstrcpyA(shortPath, self);
-    length = GetWindowsDirectoryA(wininitPath, MAX_PATH);
+    lstrcpynA(shortPath, path, MAX_PATH);
+    ShortForm(shortPath);
+    DWORD length = GetWindowsDirectoryA(wininitPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH || !AppendPath(wininitPath, MAX_PATH, "\\wininit.ini"))
-        return;
+        return 0;
     wsprintfA(line, "NUL=%s", shortPath);
-    AddRenameLine(wininitPath, line);
+    return AddRenameLine(wininitPath, line);
+}
+
+int IsFinishingCopy(const char *program)
+{
+    char folder[MAX_PATH], temp[MAX_PATH];
+    const char *name = program + NameStart(program);
+    char prefix[sizeof CopyNamePrefix];
+    lstrcpynA(prefix, name, sizeof prefix);
+    DWORD length = GetTempPathA(MAX_PATH, temp);
+    if (lstrlenA(name) != CopyNameLength || lstrcmpiA(prefix, CopyNamePrefix) != 0 || length == 0
+        || length >= MAX_PATH || !ComposePath(folder, sizeof folder, program, ""))
+        return 0;
+    CutLastName(folder);
+    return SamePath(folder, temp);
 }
 
 int AddRenameLine(const char *wininitPath, const char *line)
@@ -312,8 +342,9 @@ int AddRenameLine(const char *wininitPath, const char *line)
     if (!ComposePath(folder, sizeof folder, wininitPath, ""))
         return 0;
     CutLastName(folder);
+    DWORD attributes = GetFileAttributesA(wininitPath);
     HANDLE source = CreateFileA(wininitPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (source == INVALID_HANDLE_VALUE && GetFileAttributesA(wininitPath) != INVALID_FILE_ATTRIBUTES)
+    if (source == INVALID_HANDLE_VALUE && attributes != INVALID_FILE_ATTRIBUTES)
         return 0;
     // A new file of a name no other has, in the same folder.
     int ok = GetTempFileNameA(folder, "NLW", 0, newPath) != 0;
@@ -329,5 +360,7 @@ int AddRenameLine(const char *wininitPath, const char *line)
         ok = ReplaceFileWith(wininitPath, folder, newPath);
     if (!ok)
         DeleteFileA(newPath);
+    else if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(wininitPath, attributes);
     return ok;
 }

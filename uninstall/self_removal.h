@@ -17,10 +17,20 @@ HANDLE CreateHandOver(DWORD original, const char *folder);
 int ReadHandOver(const char *commandLine, DWORD *original, char *folder, int capacity);
 // Waits until the original process has ended.
 void WaitForOriginal(DWORD original);
+// A copy of this program in the temporary folder under a name no earlier
+// copy has, in copy (MAX_PATH bytes); 0 when none could be made.
+int MakeTemporaryCopy(char *copy);
 // Has the running program deleted at the next restart.
 void ScheduleOwnDeletion();
+// Has a file, or an empty folder, deleted at the next restart; 0 when it
+// could not be scheduled.
+int ScheduleDeletionAtRestart(const char *path);
+// Whether a program is a copy this program made in the temporary folder
+// to finish a removal.
+int IsFinishingCopy(const char *program);
 // Adds a line to the [rename] section of a WININIT.INI, keeping every line
-// already there (it may hold several "NUL=" lines); 0 on failure.
+// already there (it may hold several "NUL=" lines) and the file's
+// attributes; 0 on failure.
 int AddRenameLine(const char *wininitPath, const char *line);
 
 #endif

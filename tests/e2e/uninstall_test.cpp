@@ -10,6 +10,7 @@
 #include "support/saved_settings.h"
 #include "support/shell_support.h"
 #include "support/test_support.h"
+#include "e2e/removal_steps.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -18,11 +19,6 @@ namespace {
 
 using namespace nldriver;
 
-const char InstallDir[] = "C:\\NimbaLun";
-const char RemoveCommand[] = "uninstaller --remove Nimbalune";
-// As the "Uninstalling Nimbalune" shortcut starts it: Wine's uninstaller
-// takes some 10 s to start a program, which the table need not wait for.
-const char ShortcutCommand[] = "\"C:\\NimbaLun\\Uninstal.exe\"";
 
 // Uninstal.exe as built, run from outside any installation.
 std::string BuiltUninstaller()
@@ -33,20 +29,6 @@ std::string BuiltUninstaller()
 std::string Installed(const std::string &relative)
 {
     return nltest::JoinPath(InstallDir, relative);
-}
-
-// An installation over another goes on past the question about a newer
-// installed version (the sample product has no version resource).
-int AnswerToReinstall(const MessageBoxInfo &box)
-{
-    return box.text.find("ATTENTION") == 0 ? IDYES : AnswerLikeAPerson(box);
-}
-
-void InstallIn(const char *regionalLanguage)
-{
-    const nltest::LanguageNames &names = std::string(regionalLanguage) == "fra" ? nltest::French : nltest::English;
-    nltest::SetProfile("Intl", "sLanguage", regionalLanguage);
-    ASSERT_EQ(InstallThrough(MediumSetup(), AnswerToReinstall), nltest::Cp1252(names.doneNotice));
 }
 
 // What the prefix holds of the product, all of which a removal takes away.
@@ -175,12 +157,17 @@ void Unix(const std::string &command)
     Close(process);
 }
 
-// The Linux path of C:\NimbaLun\sources.
-std::string LinkInside()
+// The Linux path of a folder on C:.
+std::string OnDriveC(const std::string &folder)
 {
     char prefix[MAX_PATH] = {};
     GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
-    return std::string(prefix) + "/drive_c/NimbaLun/sources";
+    return std::string(prefix) + "/drive_c/" + folder;
+}
+
+std::string LinkInside()
+{
+    return OnDriveC("NimbaLun/sources");
 }
 
 HANDLE heldFile = INVALID_HANDLE_VALUE;
@@ -236,6 +223,13 @@ std::string OthersRenames()
     for (int i = 0; others.size() < 40000; i++)
         others += "NUL=C:\\OTHERS\\GONE" + std::to_string(i) + ".TMP\r\n";
     return others;
+}
+
+// Registrations of an installation that a removal kept, for a later run.
+void ExpectStillRegistered()
+{
+    EXPECT_EQ(nltest::GetProfile(nltest::ProductSection, nltest::DirectoryKey), InstallDir);
+    EXPECT_TRUE(nltest::RegistryKeyExists(HKEY_LOCAL_MACHINE, nltest::UninstallKey));
 }
 
 std::string StandIn()
@@ -294,10 +288,13 @@ std::vector<Fault> Faults()
                  rowState->KeepFile(nltest::JoinPath(windows, name));
              nltest::WriteRegistryString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
              ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(windows, "wininit.ini"), "[rename]\r\n" + OthersRenames()));
+             SetFileAttributesA(nltest::JoinPath(windows, "wininit.ini").c_str(), FILE_ATTRIBUTE_HIDDEN);
          },
          ShortcutCommand, IDYES, {Asked, Removed},
          [windows] {
              nltest::DeleteRegistryValue(HKEY_CURRENT_USER, "Software\\Wine", "Version");
+             EXPECT_EQ(GetFileAttributesA(nltest::JoinPath(windows, "wininit.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN,
+                       (DWORD)FILE_ATTRIBUTE_HIDDEN);
              std::string wininit = nltest::ReadFileText(nltest::JoinPath(windows, "wininit.ini"));
              size_t line = wininit.find("[rename]\r\nNUL=");
              ASSERT_NE(line, std::string::npos) << wininit;
@@ -491,6 +488,93 @@ std::vector<Fault> Faults()
              EXPECT_EQ(nltest::ReadShortcut(link).target, nltest::JoinPath(windows, "notepad.exe"));
              DeleteFileA(link.c_str());
              ExpectNoTrace();
+         }},
+        {"no_temporary_folder",
+         [] {
+             // The folder TEMP and TMP name does not exist: no copy can be made.
+             for (const char *name : {"TEMP", "TMP"})
+                 SetEnvironmentVariableA(name, "C:\\NoSuchTemp");
+         },
+         ShortcutCommand, IDYES,
+         {Asked, "Nimbalune has been removed from this computer. The removal is complete once Windows restarts: its "
+                 "uninstaller and its folder are deleted then."},
+         [] {
+             char temp[MAX_PATH];
+             GetWindowsDirectoryA(temp, MAX_PATH);
+             for (const char *name : {"TEMP", "TMP"})
+                 SetEnvironmentVariableA(name, (std::string(temp) + "\\temp").c_str());
+             std::vector<std::string> left = ListFiles(InstallDir);
+             EXPECT_EQ(std::set<std::string>(left.begin(), left.end()),
+                       (std::set<std::string>{"Uninstal.exe", "Uninstal.lst"}));
+             RestartWindows();
+             ExpectNoTrace();
+         }},
+        {"list_cut_mid_line",
+         [] {
+             std::string list;
+             ASSERT_TRUE(nltest::ReadFileBytes(Installed("Uninstal.lst"), list));
+             ASSERT_TRUE(nltest::WriteFileBytes(Installed("Uninstal.lst"), list.substr(0, list.find("sources\\LISEZ") + 13)));
+         },
+         ShortcutCommand, IDYES,
+         {"The list of installed files (Uninstal.lst) in the folder \"C:\\NimbaLun\" is damaged: it is not whole or does "
+          "not name itself. Nothing was removed."},
+         [] {
+             EXPECT_EQ(TreeDifferences(InstallDir), " differs:Uninstal.lst");
+             ExpectStillRegistered();
+         }},
+        {"renamed_installation_run_from_its_new_folder",
+         [] { ASSERT_TRUE(MoveFileA(InstallDir, "C:\\Nimba2")); }, "\"C:\\Nimba2\\Uninstal.exe\"", IDYES,
+         {AskedFor("C:\\Nimba2"), Removed},
+         [] {
+             EXPECT_FALSE(nltest::DirectoryExists("C:\\Nimba2"));
+             nltest::RemoveTree("C:\\Nimba2");
+             ExpectNoTrace();
+         }},
+        {"busy_folder_and_held_file",
+         [] {
+             product = Launch("notepad.exe", Installed("sources"));
+             heldFile = CreateFileA(Installed("Instruct.rtf\\Lisezmoi.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+             ASSERT_NE(heldFile, INVALID_HANDLE_VALUE);
+         },
+         ShortcutCommand, IDYES,
+         {Asked, Incomplete + "\n\nThe file \"C:\\NimbaLun\\Instruct.rtf\\Lisezmoi.txt\" is in use by a program: it "
+                              "was kept.\n\nThe folder \"C:\\NimbaLun\\sources\" is in use by a program: it was kept."},
+         [] {
+             std::vector<std::string> left = ListFiles(InstallDir);
+             EXPECT_EQ(std::set<std::string>(left.begin(), left.end()),
+                       (std::set<std::string>{"Instruct.rtf\\Lisezmoi.txt", "Uninstal.exe", "Uninstal.lst"}));
+             ExpectStillRegistered();
+             // Once they are free, a second run finishes.
+             CloseHandle(heldFile);
+             Kill(product);
+             Close(product);
+             EXPECT_EQ(RunRemoval(ShortcutCommand).size(), 2u);
+             ExpectNoTrace();
+         }},
+        {"linked_installation_folder",
+         [] {
+             ASSERT_TRUE(MoveFileA(InstallDir, "C:\\NimbaReal"));
+             Unix("/bin/ln -s " + OnDriveC("NimbaReal") + " " + OnDriveC("NimbaLun"));
+         },
+         BuiltUninstaller(), IDYES,
+         {"The folder \"C:\\NimbaLun\" is a link to another folder: nothing is removed through a link. Nothing was "
+          "removed."},
+         [] {
+             EXPECT_EQ(TreeDifferences("C:\\NimbaReal"), "");
+             ExpectStillRegistered();
+             Unix("/bin/rm " + OnDriveC("NimbaLun"));
+             nltest::RemoveTree("C:\\NimbaReal");
+         }},
+        {"directory_inside_the_windows_folder",
+         [windows, listed] { PlaceListedFiles(nltest::JoinPath(windows, "Nimbalun"), listed); }, BuiltUninstaller(),
+         IDYES,
+         // Not shared: the folder goes whole. The shortcuts point into C:\NimbaLun.
+         {AskedFor(nltest::JoinPath(windows, "Nimbalun")),
+          Removed + "\n\nThe folder \"" + programs + "\" was kept: it holds files that Nimbalune did not install."},
+         [windows] {
+             EXPECT_FALSE(nltest::DirectoryExists(nltest::JoinPath(windows, "Nimbalun")));
+             EXPECT_EQ(TreeDifferences(InstallDir), "");
          }},
         {"progman_ini_with_a_comment",
          [windows] {

@@ -1,6 +1,7 @@
-// The uninstaller's guards: which list lines may name a file, short and
-// long names of one folder, the hand-over its copy takes, and the
-// WININIT.INI line that deletes the copy at restart on Windows 95/98.
+// The uninstaller's guards: which list lines may name a file, which
+// folders are an installation, short and long names of one folder, the
+// hand-over its copy takes, and the WININIT.INI line that deletes the copy
+// at restart on Windows 95/98.
 #include "uninstall/installed_files.h"
 #include "uninstall/path_forms.h"
 #include "uninstall/self_removal.h"
@@ -25,6 +26,37 @@ TEST(Uninstall, ListLinesThatMayNameAFile)
     };
     for (const auto &row : lines)
         EXPECT_EQ(IsSafeListedName(row.line), row.safe) << row.line;
+}
+
+// A list is whole when it ends with a line end and names itself; it makes
+// an installation when it names the product's program too.
+TEST(Uninstall, WhichFoldersAreAnInstallation)
+{
+    nltest::TempDir temp;
+    const struct {
+        const char *list;       // null: no list; "": no file at all
+        int state;
+    } folders[] = {
+        {"nimbalun.exe\r\nUninstal.lst\r\n", ProductInstallation},
+        {"nimbalun.exe\nUninstal.lst\n", ProductInstallation},
+        {"nimbalun.exe\r\nUninstal.lst\r\nsources\\LISEZ", DamagedList},
+        {"nimbalun.exe\r\nUninstal.lst", DamagedList},
+        {"nimbalun.exe\r\n", DamagedList},
+        {"other.exe\r\nUninstal.lst\r\n", NotAnInstallation},
+        {nullptr, NotAnInstallation},
+        {"", FolderEmpty},
+    };
+    int i = 0;
+    for (const auto &row : folders) {
+        const std::string folder = temp / std::to_string(i++);
+        ASSERT_TRUE(nltest::MakeDirectories(folder));
+        if (!row.list || row.list[0]) {
+            ASSERT_TRUE(nltest::WriteFileBytes(nltest::JoinPath(folder, row.list ? "Uninstal.lst" : "mine.txt"),
+                                               row.list ? row.list : "the user's"));
+        }
+        EXPECT_EQ(CheckInstallation(folder.c_str()), row.state) << (row.list ? row.list : "(none)");
+    }
+    EXPECT_EQ(CheckInstallation((temp / "gone").c_str()), FolderMissing);
 }
 
 TEST(Uninstall, ShortAndLongNamesNameOneFolder)
