@@ -13,6 +13,7 @@
 #include "e2e/removal_steps.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <algorithm>
 
 namespace {
@@ -295,12 +296,20 @@ std::vector<Fault> Faults()
              nltest::DeleteRegistryValue(HKEY_CURRENT_USER, "Software\\Wine", "Version");
              EXPECT_EQ(GetFileAttributesA(nltest::JoinPath(windows, "wininit.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN,
                        (DWORD)FILE_ATTRIBUTE_HIDDEN);
+             // The keeper's line comes first (the keeper itself is deleted
+             // already), then the line of the copy that removed.
              std::string wininit = nltest::ReadFileText(nltest::JoinPath(windows, "wininit.ini"));
-             size_t line = wininit.find("[rename]\r\nNUL=");
-             ASSERT_NE(line, std::string::npos) << wininit;
-             std::string copy = wininit.substr(line + 14, wininit.find('\r', line + 14) - line - 14);
+             std::vector<std::string> ours;
+             std::istringstream lines(wininit);
+             std::string line;
+             std::getline(lines, line);
+             while (ours.size() < 2 && std::getline(lines, line) && line.compare(0, 4, "NUL=") == 0)
+                 ours.push_back(line.substr(4, line.find('\r') - 4));
+             ASSERT_EQ(ours.size(), 2u) << wininit.substr(0, 200);
+             std::string keeper = ours[0], copy = ours[1];
+             EXPECT_FALSE(nltest::FileExists(keeper)) << keeper;
              EXPECT_TRUE(nltest::FileExists(copy)) << copy;
-             EXPECT_EQ(wininit, "[rename]\r\nNUL=" + copy + "\r\n" + OthersRenames());
+             EXPECT_EQ(wininit, "[rename]\r\nNUL=" + keeper + "\r\nNUL=" + copy + "\r\n" + OthersRenames());
              RestartWindows();
              EXPECT_FALSE(nltest::FileExists(copy)) << copy;
              ExpectNoTrace();
