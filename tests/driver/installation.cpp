@@ -85,10 +85,17 @@ MessageBoxInfo InstallToFinalBox(Process &process, const std::string &setup, DWO
 std::string InstallThrough(const std::string &setup, const BoxAnswer &answer)
 {
     Process process;
-    MessageBoxInfo box = InstallToFinalBox(process, setup, 120000, answer);
+    std::vector<MessageBoxInfo> seen;
+    HWND main = StartToPanel(process, setup, &seen, answer);
+    MessageBoxInfo box = main ? StartAndWaitForEnd(process, main, 120000) : MessageBoxInfo();
     if (!box.handle) {
+        // What the setup showed and how it ended tell a failure apart.
+        std::string what = main ? "(no final box" : "(no panel";
+        for (const MessageBoxInfo &shown : seen)
+            what += "; box: " + shown.text.substr(0, 80);
+        what += IsRunning(process) ? "; still running)" : "; ended with " + std::to_string(WaitForExit(process)) + ")";
         Close(process);
-        return "(no final box)";
+        return what;
     }
     Answer(box, IDOK);
     EXPECT_EQ(WaitForExit(process), 1);
