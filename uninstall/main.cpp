@@ -103,8 +103,7 @@ void AskAndRemove(int language)
     if (Tell(ConfirmRemoval, folder, language, MB_ICONQUESTION) != IDYES)
         return;
 
-    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    int insideFolder = length > 0 && length < MAX_PATH && LiesBelow(self, folder);
+    int insideFolder = RunningProgramPath(self) && LiesBelow(self, folder);
     if (insideFolder && StartFinishingCopy(folder))
         return;
     RemoveProduct(folder, language, insideFolder);
@@ -129,8 +128,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     AskAndRemove(language);
     // A keeper copy started through the entry goes at restart once the
     // entry no longer names it.
-    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    if (length > 0 && length < MAX_PATH && IsFinishingCopy(self) && !UninstallEntryNames(self))
+    if (RunningProgramPath(self) && IsFinishingCopy(self) && !UninstallEntryNames(self))
         ScheduleOwnDeletion();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "setup/path_text.h"
 #include "setup/running_product.h"
 
+#include "uninstall/kernel_lookup.h"
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -34,13 +35,9 @@ int RunsProduct(DWORD processId, const char *folder)
     MODULEENTRY32 module;
     SnapshotFunction snapshotOf;
     FirstModuleFunction firstModule;
-    HMODULE kernel = GetModuleHandleA("KERNEL32");
-    FARPROC snapshotFound = GetProcAddress(kernel, "CreateToolhelp32Snapshot");
-    FARPROC firstFound = GetProcAddress(kernel, "Module32First");
-    if (!snapshotFound || !firstFound)
+    if (!FindKernelFunction("CreateToolhelp32Snapshot", &snapshotOf)
+        || !FindKernelFunction("Module32First", &firstModule))
         return ProgramUnknown;
-    CopyMemory(&snapshotOf, &snapshotFound, sizeof snapshotOf);
-    CopyMemory(&firstModule, &firstFound, sizeof firstModule);
     if (!ComposePath(program, sizeof program, folder, ProductProgram))
         return OtherProgram;
     HANDLE snapshot = snapshotOf(TH32CS_SNAPMODULE, processId);

@@ -202,8 +202,7 @@ void RemoveDanglingUninstallEntry()
     char program[PathBufferSize];
     char self[MAX_PATH];
     if (ReadEntryProgram(program)) {
-        DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-        int isSelf = length > 0 && length < MAX_PATH && SamePath(program, self);
+        int isSelf = RunningProgramPath(self) && SamePath(program, self);
         if (GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES && !(isSelf && IsFinishingCopy(self)))
             return;
     }

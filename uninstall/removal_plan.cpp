@@ -62,8 +62,7 @@ int UsesStep(int use, int filesThere, int shared, int inPlace)
 // This program's path, short so that the entry's command needs no quotes.
 int RemoverPath(char *path)
 {
-    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    if (!RunningProgramPath(path))
         return 0;
     ShortForm(path);
     return 1;
@@ -110,8 +109,7 @@ void PointEntryBack(const RemovalPlan *plan)
 int ScheduleLastFiles(const char *folder)
 {
     char self[MAX_PATH], list[MAX_PATH], shown[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !LastFilePath(list, folder, ListFile)
+    if (!RunningProgramPath(self) || !LastFilePath(list, folder, ListFile)
         || !FolderAsPath(folder, shown, sizeof shown))
         return 0;
     return ScheduleDeletionAtRestart(self) && ScheduleDeletionAtRestart(list)

@@ -3,6 +3,7 @@
 #include "uninstall/self_removal.h"
 #include "uninstall/path_forms.h"
 #include "setup/path_text.h"
+#include "uninstall/kernel_lookup.h"
 
 namespace {
 
@@ -199,17 +200,15 @@ HANDLE CreateHandOver(DWORD original, const char *folder)
 
 int StartFinishingCopy(const char *folder)
 {
-    char self[MAX_PATH], temp[MAX_PATH], copy[MAX_PATH];
+    char temp[MAX_PATH], copy[MAX_PATH];
     char command[CommandSize];
     STARTUPINFOA startup = {};
     PROCESS_INFORMATION process;
 
-    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    // The copy starts in the temporary folder, not in the one it removes.
+    if (!MakeTemporaryCopy(copy) || !ComposePath(temp, MAX_PATH, copy, ""))
         return 0;
-    length = GetTempPathA(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH || !MakeCopy(self, temp, copy))
-        return 0;
+    CutLastName(temp);
     HANDLE handOver = CreateHandOver(GetCurrentProcessId(), folder);
     wsprintfA(command, "\"%s\" %s%lu %lu", copy, FinishSwitch, GetCurrentProcessId(), (DWORD)(UINT_PTR)handOver);
     startup.cb = sizeof startup;
@@ -284,18 +283,22 @@ void WaitForOriginal(DWORD original)
 int MakeTemporaryCopy(char *copy)
 {
     char self[MAX_PATH], temp[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    if (!RunningProgramPath(self))
         return 0;
-    length = GetTempPathA(MAX_PATH, temp);
+    DWORD length = GetTempPathA(MAX_PATH, temp);
     return length > 0 && length < MAX_PATH && MakeCopy(self, temp, copy);
+}
+
+int RunningProgramPath(char *path)
+{
+    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH;
 }
 
 void ScheduleOwnDeletion()
 {
     char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, self, MAX_PATH);
-    if (length > 0 && length < MAX_PATH)
+    if (RunningProgramPath(self))
         ScheduleDeletionAtRestart(self);
 }
 
@@ -304,14 +307,8 @@ int ScheduleDeletionAtRestart(const char *path)
     char shortPath[MAX_PATH], wininitPath[MAX_PATH], line[MAX_PATH + 8];
 
     if (!(GetVersion() & 0x80000000)) {
-        // Looked up at run time: Windows 95's KERNEL32 may lack it, and an
-        // import it lacks would keep the program from starting at all.
-        FARPROC found = GetProcAddress(GetModuleHandleA("KERNEL32"), "MoveFileExA");
         MoveFileFunction moveFile;
-        if (!found)
-            return 0;
-        CopyMemory(&moveFile, &found, sizeof moveFile);
-        return moveFile(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return FindKernelFunction("MoveFileExA", &moveFile) && moveFile(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
     lstrcpynA(shortPath, path, MAX_PATH);
     ShortForm(shortPath);

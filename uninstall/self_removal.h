@@ -20,6 +20,9 @@ void WaitForOriginal(DWORD original);
 // A copy of this program in the temporary folder under a name no earlier
 // copy has, in copy (MAX_PATH bytes); 0 when none could be made.
 int MakeTemporaryCopy(char *copy);
+// This program's full path, in MAX_PATH bytes; 0 when it cannot be told
+// or does not fit.
+int RunningProgramPath(char *path);
 // Has the running program deleted at the next restart.
 void ScheduleOwnDeletion();
 // Has a file, or an empty folder, deleted at the next restart; 0 when it
